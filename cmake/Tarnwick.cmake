@@ -43,5 +43,13 @@ endfunction()
 # every .cpp file in the calling folder (not its subfolders).
 function(tarnwick_add_layer name)
   file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT _sources)
+    # Header-only so far (or a folder still being written).
+    cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS} ${ARG_PRIVATE_DEPS})
+    return()
+  endif()
   tarnwick_add_library(${name} ${_sources} ${ARGN})
 endfunction()
