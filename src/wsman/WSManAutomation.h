@@ -64,11 +64,11 @@ struct IWSManSession : IDispatch {
     virtual HRESULT Delete(const TVariant& resourceUri, LONG flags) = 0;
     // actionUri: the bare method name; parameters: the XML text of the input document.
     // The result is the XML text of the output document.
-    virtual HRESULT Invoke(const WideString& actionUri, const TVariant& resourceUri, const WideString& parameters,
-                           LONG flags, WideString* result) = 0;
+    virtual HRESULT Invoke(const WideString& actionUri, const TVariant& resourceUri,
+                           const WideString& parameters, LONG flags, WideString* result) = 0;
     // The enumerator stands before its first item. It answers IWSManEnumerator.
-    virtual HRESULT Enumerate(const TVariant& resourceUri, const WideString& filter, const WideString& dialect,
-                              LONG flags, IDispatch** resultSet) = 0;
+    virtual HRESULT Enumerate(const TVariant& resourceUri, const WideString& filter,
+                              const WideString& dialect, LONG flags, IDispatch** resultSet) = 0;
     virtual HRESULT Identify(LONG flags, WideString* result) = 0;
     virtual HRESULT Get_Error(WideString* value) = 0;
     virtual HRESULT Get_BatchItems(LONG* value) = 0;
