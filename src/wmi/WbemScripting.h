@@ -185,7 +185,7 @@ struct ISWbemMethod : IDispatch {
 
 struct ISWbemMethodSet : IDispatch {
     using Base = IDispatch;
-    static constexpr IID iid = com::MakeGuid("C93BA292-D955-11D1-AB4E-00C04FD9159E");
+    static constexpr IID iid = com::MakeGuid("C93BA292-D955-11D1-8B09-00600806D9B6");
     virtual HRESULT Get__NewEnum(IUnknown** pUnk) = 0;
     virtual HRESULT Item(const WideString& strName, LONG iFlags, ISWbemMethod** objWbemMethod) = 0;
     virtual HRESULT Get_Count(LONG* iCount) = 0;
