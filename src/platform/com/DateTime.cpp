@@ -84,9 +84,9 @@ TDateTimeParts DecodeDateTime(TDateTime value) {
     double whole = std::trunc(value);
     std::int64_t days = static_cast<std::int64_t>(whole);
     std::int64_t ms = std::llround(std::fabs(value - whole) * kMsPerDay);
-    if (ms >= kMsPerDay) { // rounded up to the next midnight
+    if (ms >= kMsPerDay) { // rounded up to the next midnight: the next day, before the epoch too
         ms -= kMsPerDay;
-        days += value < 0 ? -1 : 1;
+        days += 1;
     }
     CivilFromDays(days + kEpoch, p.Year, p.Month, p.Day);
     p.Hour = static_cast<int>(ms / 3600000);

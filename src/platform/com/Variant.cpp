@@ -1,5 +1,6 @@
 #include "platform/com/Variant.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -236,7 +237,9 @@ static bool ParseDateText(const WideString& text, TDateTime& out) {
         n += m;
         if (static_cast<std::size_t>(n) != s.size()) {
             m = 0;
+            if (s[n] != '.' || !std::isdigit(static_cast<unsigned char>(s[n + 1]))) return false;
             if (std::sscanf(s.c_str() + n, ".%3d%n", &p.Millisecond, &m) != 1) return false;
+            for (int digits = m - 1; digits < 3; ++digits) p.Millisecond *= 10; // ".5" is 500 ms
             n += m;
         }
         if (static_cast<std::size_t>(n) != s.size()) return false;
