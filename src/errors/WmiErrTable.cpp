@@ -1,5 +1,7 @@
 #include "errors/WmiErr.h"
 
+#include <iterator>
+
 namespace tarnwick::errors {
 namespace {
 
@@ -138,7 +140,14 @@ constexpr TWmiErrorRow kTable[] = {
 };
 // clang-format on
 
-static_assert(sizeof(kTable) / sizeof(kTable[0]) == 127);
+constexpr bool StrictlyOrdered() {
+    for (std::size_t i = 1; i < std::size(kTable); ++i)
+        if (kTable[i - 1].Code >= kTable[i].Code) return false;
+    return true;
+}
+// WmiErrorMessage looks rows up by binary search.
+static_assert(std::size(kTable) == 127);
+static_assert(StrictlyOrdered());
 
 } // namespace
 
