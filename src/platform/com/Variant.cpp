@@ -137,7 +137,8 @@ WideString TVariant::AsText() const {
     if (FType == VT_BOOL) return FNum.I ? u"True" : u"False";
     if (IsSigned(FType)) return IntToStr(FNum.I);
     if (IsUnsigned(FType)) return UIntToStr(FNum.U);
-    if (FType == VT_R4 || FType == VT_R8) return FloatToStr(FNum.D);
+    if (FType == VT_R4) return SingleToStr(static_cast<float>(FNum.D));
+    if (FType == VT_R8) return FloatToStr(FNum.D);
     if (FType == VT_DATE) return DateTimeToStr(FNum.D);
     CastError(u"OleStr");
 }

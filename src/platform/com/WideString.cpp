@@ -168,6 +168,16 @@ WideString FloatToStr(double value) {
     return Ascii(buf);
 }
 
+WideString SingleToStr(float value) {
+    if (std::isnan(value) || std::isinf(value)) return FloatToStr(value);
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf - 1, value);
+    *res.ptr = 0;
+    for (char* p = buf; *p; ++p)
+        if (*p == 'e') *p = 'E';
+    return Ascii(buf);
+}
+
 static bool NarrowAscii(WideStringView text, std::string& out) {
     out.clear();
     for (char16_t c : text) {

@@ -36,6 +36,8 @@ WideString UIntToStr(std::uint64_t value);
 WideString IntToHex(std::uint64_t value, int digits);
 // Shortest text of up to 15 significant digits, '.' as decimal separator.
 WideString FloatToStr(double value);
+// The shortest text that reads back as the same single-precision value (0.1f gives "0.1").
+WideString SingleToStr(float value);
 
 // Whole-text decimal parsers: an optional sign, digits, nothing else (no blanks).
 bool TryStrToInt64(WideStringView text, std::int64_t& value);

@@ -196,6 +196,7 @@ TEST(TVariantConversion, ToText) {
             {"tenth", TVariant(0.1), u"0.1"},
             {"sum of tenths", TVariant(0.1 + 0.2), u"0.3"},
             {"single", TVariant::FromR4(0.5f), u"0.5"},
+            {"single tenth", TVariant::FromR4(0.1f), u"0.1"},
             {"date", TVariant::FromDate(45351.0), u"2024-02-29"},
             {"date-time", TVariant::FromDate(45351.5), u"2024-02-29 12:00:00"},
             {"array", kArray, std::nullopt},
