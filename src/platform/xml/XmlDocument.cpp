@@ -105,6 +105,21 @@ void CheckTree(const pugi::xml_document& doc) {
     }
 }
 
+// Exactly one element at the top, with nothing but comments and processing
+// instructions around it (the parse accepts fragments).
+void CheckTopLevel(const pugi::xml_document& doc) {
+    int elements = 0;
+    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
+        if (n.type() == pugi::node_element)
+            ++elements;
+        else if (n.type() != pugi::node_comment && n.type() != pugi::node_pi &&
+                 n.type() != pugi::node_declaration)
+            throw TXmlError(u"XML text is not well-formed: text outside the document element");
+    }
+    if (elements == 0) throw TXmlError(u"XML text is not well-formed: no document element");
+    if (elements > 1) throw TXmlError(u"XML text is not well-formed: more than one document element");
+}
+
 } // namespace
 
 TXmlDocument::TXmlDocument() : FImpl(std::make_unique<TImpl>()) {}
@@ -122,10 +137,11 @@ std::shared_ptr<TXmlDocument> TXmlDocument::ParseUtf8(std::string_view text) {
     std::shared_ptr<TXmlDocument> result(new TXmlDocument());
     // Whitespace-only text is dropped (no parse_ws_pcdata); other text is kept untrimmed.
     // parse_doctype keeps a declaration as a node so that CheckTree can refuse it;
+    // parse_fragment keeps text outside the document element so CheckTopLevel sees it;
     // pugixml never resolves entities nor reads anything outside the buffer.
     const unsigned options = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol |
                              pugi::parse_wconv_attribute | pugi::parse_comments | pugi::parse_pi |
-                             pugi::parse_doctype;
+                             pugi::parse_doctype | pugi::parse_fragment;
     pugi::xml_parse_result parsed =
         result->FImpl->Doc.load_buffer(text.data(), text.size(), options, pugi::encoding_utf8);
     if (!parsed) {
@@ -135,8 +151,7 @@ std::shared_ptr<TXmlDocument> TXmlDocument::ParseUtf8(std::string_view text) {
                         IntToStr(parsed.offset));
     }
     CheckTree(result->FImpl->Doc);
-    if (!result->FImpl->Doc.document_element())
-        throw TXmlError(u"XML text is not well-formed: no document element");
+    CheckTopLevel(result->FImpl->Doc);
     return result;
 }
 
