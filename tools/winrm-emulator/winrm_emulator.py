@@ -206,7 +206,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.authenticated = True
         self.scheme = "Kerberos" if scheme.lower() == "kerberos" else "Negotiate"
         self.server.stats["logons"] += 1
-        self.log("authenticated %r via %s (%s)" % (self.user_name(), self.ctx.mech, self.scheme))
+        mech = "kerberos" if self.ctx.mech == KRB5_OID else "ntlm" if self.ctx.mech == NTLM_OID else str(self.ctx.mech)
+        print("authenticated %s via %s %s" % (self.user_name(), mech, self.scheme), flush=True)
         if not body:
             self.send(200, headers=headers)
         return True

@@ -113,7 +113,10 @@ std::string TProcessGuard::WaitForLine(const std::string& prefix, int timeoutMs)
             auto eol = FOutBuffer.find('\n', pos);
             if (eol == std::string::npos) break;
             std::string line = FOutBuffer.substr(pos, eol - pos);
-            if (line.rfind(prefix, 0) == 0) return line;
+            if (line.rfind(prefix, 0) == 0) {
+                FOutBuffer.erase(0, eol + 1); // consumed: the next wait sees only later lines
+                return line;
+            }
             pos = eol + 1;
         }
         int left = Remaining(deadline);

@@ -18,7 +18,8 @@ public:
     TProcessGuard(const TProcessGuard&) = delete;
     TProcessGuard& operator=(const TProcessGuard&) = delete;
 
-    // Reads standard output until a line starts with prefix; returns it, or "" after timeoutMs.
+    // Reads standard output until a line starts with prefix and returns it (consuming the lines
+    // up to it), or "" after timeoutMs.
     std::string WaitForLine(const std::string& prefix, int timeoutMs);
     // Everything the process wrote to standard error so far (for failure messages).
     std::string ErrorOutput();

@@ -80,7 +80,8 @@ TEST_F(WinRmTransport, ServerThatNeverAnswersIsBounded) {
 
 TEST_F(WinRmTransport, NegotiateOverIpv6Loopback) {
     TEmulator emulator({"--bind", "::1"});
-    TSessionResult s = OpenSession("[::1]:" + std::to_string(emulator.Port()), Negotiate, TestUser, TestPassword);
+    TSessionResult s =
+        OpenSession("[::1]:" + std::to_string(emulator.Port()), Negotiate, TestUser, TestPassword);
     ASSERT_EQ(s.Code, 0) << s.Error;
     TQueryResult q = RunQuery(s.Session.Get(), "SELECT Name FROM Win32_Service WHERE State = 'Running'");
     ASSERT_EQ(q.Code, 0) << q.Error;
@@ -110,15 +111,14 @@ TEST_P(WinRmHostile, EndsInAClearErrorWithoutHanging) {
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, WinRmHostile,
-    ::testing::Values(
-        THostileCase{"truncated", com::Hr(0x8000FFFF), 0, "not valid WS-Management"},
-        THostileCase{"not-xml", com::Hr(0x8000FFFF), 0, "not valid WS-Management"},
-        THostileCase{"bad-length", com::Hr(0x80090308), 0, "does not match"},
-        THostileCase{"forged-signature", com::Hr(0x8009030F), 0, "does not verify"},
-        THostileCase{"wrong-type", com::Hr(0x80090308), 0, "in clear text"},
-        THostileCase{"huge", com::Hr(0x80338048), 0, "larger than 32 MB"},
-        THostileCase{"endless-chunks", com::Hr(0x80338048), com::Hr(0x80072EE2), "WinRM"},
-        THostileCase{"no-answer", com::Hr(0x80072EE2), 0, "did not answer in time"}),
+    ::testing::Values(THostileCase{"truncated", com::Hr(0x8000FFFF), 0, "not valid WS-Management"},
+                      THostileCase{"not-xml", com::Hr(0x8000FFFF), 0, "not valid WS-Management"},
+                      THostileCase{"bad-length", com::Hr(0x80090308), 0, "does not match"},
+                      THostileCase{"forged-signature", com::Hr(0x8009030F), 0, "does not verify"},
+                      THostileCase{"wrong-type", com::Hr(0x80090308), 0, "in clear text"},
+                      THostileCase{"huge", com::Hr(0x80338048), 0, "larger than 32 MB"},
+                      THostileCase{"endless-chunks", com::Hr(0x80338048), com::Hr(0x80072EE2), "WinRM"},
+                      THostileCase{"no-answer", com::Hr(0x80072EE2), 0, "did not answer in time"}),
     [](const auto& info) {
         std::string name = info.param.Kind;
         for (char& ch : name)
