@@ -106,7 +106,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             h.append(("WWW-Authenticate", "Negotiate"))
         if "kerberos" in o.auth:
             h.append(("WWW-Authenticate", "Kerberos"))
-        if o.basic and self.server.tls:
+        if o.basic and (self.server.tls or o.allow_unencrypted):
             h.append(("WWW-Authenticate", 'Basic realm="WSMAN"'))
         return h
 
@@ -160,7 +160,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         opts = self.server.opts
         auth = self.headers.get("Authorization")
         if auth and auth.split(None, 1)[0].lower() == "basic":
-            if not (opts.basic and self.server.tls):
+            if not (opts.basic and (self.server.tls or opts.allow_unencrypted)):
                 self.deny("Basic refused: not offered here")
                 return False
             try:
@@ -370,7 +370,8 @@ def parse_args(argv):
     p.add_argument("--users-stdin", action="store_true", help="read the user lines from standard input")
     p.add_argument("--auth", default="negotiate,kerberos",
                    help="schemes offered over 401, comma-separated: negotiate, kerberos (default both)")
-    p.add_argument("--basic", action="store_true", help="also offer Basic (only over TLS)")
+    p.add_argument("--basic", action="store_true",
+                   help="also offer Basic (over TLS; over HTTP only with --allow-unencrypted)")
     p.add_argument("--tls-cert", metavar="PEM", help="serve HTTPS with this certificate")
     p.add_argument("--tls-key", metavar="PEM", help="private key of --tls-cert")
     p.add_argument("--allow-unencrypted", action="store_true",

@@ -183,6 +183,7 @@ THttpResponse THttpTransport::Post(const std::vector<std::string>& headers, cons
     if (!FSettings.CaFile.empty()) {
         // The extra CA replaces the bundle file; the system's hashed CA folder (CAPATH) stays.
         curl_easy_setopt(h, CURLOPT_CAINFO, FSettings.CaFile.c_str());
+        curl_easy_setopt(h, CURLOPT_CAPATH, "/etc/ssl/certs");
     }
     FCurl->Error[0] = 0;
     CURLcode rc = curl_easy_perform(h);

@@ -45,6 +45,13 @@ bool FindChallenge(const THttpResponse& r, std::string_view scheme, std::string&
     return false;
 }
 
+bool OffersScheme(const THttpResponse& r, std::string_view scheme) {
+    for (const auto& entry : r.WwwAuthenticate)
+        if (StartsWithNoCase(entry, scheme) && (entry.size() == scheme.size() || entry[scheme.size()] == ' '))
+            return true;
+    return false;
+}
+
 std::string Offered(const THttpResponse& r) {
     std::string list;
     for (const auto& e : r.WwwAuthenticate) {
@@ -164,8 +171,7 @@ void TWinRmChannel::Authenticate() {
         }
         if (r.Status != 401) RaiseHttpStatus(r);
         if (!named && leg == 0) {
-            std::string ignored;
-            bool basic = FindChallenge(r, "Basic", ignored);
+            bool basic = OffersScheme(r, "Basic");
             if (basic && FOptions.Endpoint.Ssl && !FOptions.Password.Empty()) {
                 FUseBasic = true; // the service offers nothing else: Basic, over TLS only
                 FAuthenticated = true;
