@@ -1,0 +1,33 @@
+#pragma once
+// The options of tarnwick-cli; each mirrors a control of the window.
+
+#include "app/TestRun.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwick::app::cli {
+
+enum class TOutputFormat { Table, Csv, Json };
+
+struct TCliOptions {
+    TRunInputs Inputs; // the password is filled in later
+    TOutputFormat Format = TOutputFormat::Table;
+    std::string OutputFile;     // empty: standard output
+    std::string PasswordFile;   // first line is the password
+    bool PasswordStdin = false; // first line of standard input is the password
+    bool Quiet = false;
+    bool Help = false;
+    bool Version = false;
+};
+
+struct TParseResult {
+    std::optional<TCliOptions> Options; // none on bad usage
+    std::string Error;                  // what was wrong, for standard error
+};
+
+TParseResult ParseCommandLine(const std::vector<std::string>& args);
+std::string UsageText();
+
+} // namespace tarnwick::app::cli
