@@ -72,6 +72,7 @@ std::uint32_t ParseCode(std::string_view text) {
 
 // Depth-first: the innermost WSManFault with a code, its own message text.
 void FindInnermost(const pugi::xml_node& node, int depth, int& bestDepth, TWsmanFault& fault) {
+    if (depth > 64) return; // real faults nest a few levels; a hostile one must not exhaust the stack
     for (pugi::xml_node c : node.children()) {
         if (c.type() != pugi::node_element) continue;
         std::string_view local = LocalName(c);

@@ -26,10 +26,11 @@ TEST(WinRmPeer, PythonWinrmEnumeratesThroughTheEmulatorsEncryption) {
     TEmulator emulator({"--services", "250", "--max-envelope", "153600"});
     const std::string url = "http://127.0.0.1:" + std::to_string(emulator.Port()) + "/wsman";
     std::string out;
-    int rc = RunCommand({"/usr/bin/python3", std::string(TARNWICK_SOURCE_DIR) +
-                                                 "/tests/integration/wsmanhttp/pywinrm_peer.py",
+    int rc = RunCommand({"/usr/bin/python3",
+                         std::string(TARNWICK_SOURCE_DIR) + "/tests/integration/wsmanhttp/pywinrm_peer.py",
                          url, TestUser, "SELECT * FROM Win32_Service"},
-                        std::string(TestPassword) + "\n", 60000, {"OPENSSL_CONF=" + LegacyOpenSslConfig(dir)}, &out);
+                        std::string(TestPassword) + "\n", 60000, {"OPENSSL_CONF=" + LegacyOpenSslConfig(dir)},
+                        &out);
     ASSERT_EQ(rc, 0) << out << emulator.ErrorOutput();
     EXPECT_NE(out.find("items 250 pulls "), std::string::npos) << out;
     EXPECT_EQ(out.find("pulls 0"), std::string::npos) << "the data came in more than one batch: " << out;
