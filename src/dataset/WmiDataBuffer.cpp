@@ -86,6 +86,12 @@ void TWmiDataBuffer::Next() {
         SetCurrent(FBufferIndex + 1);
         return;
     }
+    // Once the enumerator has reported its end (or failed) it is not asked again.
+    if (FAllRetrieved) {
+        FRecord = nullptr;
+        FEof = true;
+        return;
+    }
     try {
         TVariant element;
         com::ULONG fetched = 0;

@@ -8,7 +8,8 @@
 // last fetched row (or Last, RecordCount or a far GoToIndex needs the rest); a
 // failed fetch puts the buffer at its end and raises with " (TWmiDataBuffer.Next)"
 // appended, rows fetched before stay; once the enumerator reported its end nothing
-// sets FAllRetrieved back. Holders carry their position as Index.
+// sets FAllRetrieved back, and the enumerator is not asked again after it (a
+// failed enumerator would fail every later move). Holders carry their position as Index.
 
 #include "platform/com/ComPtr.h"
 #include "platform/com/Variant.h"

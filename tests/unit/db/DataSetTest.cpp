@@ -20,7 +20,8 @@ std::unique_ptr<TMemoryDataSet> ThreeRows() {
 
 std::vector<int> Walk(TDataSet& ds) {
     std::vector<int> ids;
-    for (ds.First(); !ds.Eof(); ds.Next()) ids.push_back(ds.FieldByName(u"id").AsInteger());
+    for (ds.First(); !ds.Eof(); ds.Next())
+        ids.push_back(ds.FieldByName(u"id").AsInteger());
     return ids;
 }
 
@@ -81,8 +82,8 @@ TEST(DbDataSet, EventsSurroundOpenMovesAndClose) {
     ds->Open();
     ds->Next();
     ds->Close();
-    EXPECT_EQ(log, (std::vector<std::string>{"BeforeOpen", "AfterOpen", "AfterScroll", "BeforeScroll", "AfterScroll",
-                                             "BeforeClose", "AfterClose"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"BeforeOpen", "AfterOpen", "AfterScroll", "BeforeScroll",
+                                             "AfterScroll", "BeforeClose", "AfterClose"}));
 }
 
 TEST(DbDataSet, FailingOpenLeavesTheDataSetClosed) {

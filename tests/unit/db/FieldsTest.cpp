@@ -45,8 +45,9 @@ TEST(DbFields, StandardKindsGiveTheirTexts) {
 }
 
 TEST(DbFields, WritesAreParsedAndRangeChecked) {
-    TMemoryDataSet ds({{u"S", ftSmallint}, {u"B", ftBoolean}, {u"D", ftDateTime}, {u"L", ftLongWord}},
-                      {{TVariant::FromI2(1), TVariant(true), TVariant::FromDate(0), TVariant(std::uint32_t(0))}});
+    TMemoryDataSet ds(
+        {{u"S", ftSmallint}, {u"B", ftBoolean}, {u"D", ftDateTime}, {u"L", ftLongWord}},
+        {{TVariant::FromI2(1), TVariant(true), TVariant::FromDate(0), TVariant(std::uint32_t(0))}});
     ds.Open();
     ds.Edit();
     TField& s = ds.FieldByName(u"S");
@@ -118,10 +119,12 @@ TEST(DbFields, DefinitionsKeepRequiredAndAttributesInStep) {
 }
 
 TEST(DbFieldTypes, OrderPlacesTheLateTypesAfterFmtBcd) {
-    for (TFieldType t : {ftFixedWideChar, ftWideMemo, ftOraTimeStamp, ftOraInterval, ftLongWord, ftShortint, ftByte,
-                         ftExtended, ftConnection, ftParams, ftStream, ftTimeStampOffset, ftObject, ftSingle})
+    for (TFieldType t :
+         {ftFixedWideChar, ftWideMemo, ftOraTimeStamp, ftOraInterval, ftLongWord, ftShortint, ftByte,
+          ftExtended, ftConnection, ftParams, ftStream, ftTimeStampOffset, ftObject, ftSingle})
         EXPECT_GT(t, ftFMTBcd) << ToUtf8(FieldTypeName(t));
-    for (TFieldType t : {ftString, ftWideString, ftLargeint, ftVariant, ftInterface, ftTimeStamp, ftGuid, ftBCD})
+    for (TFieldType t :
+         {ftString, ftWideString, ftLargeint, ftVariant, ftInterface, ftTimeStamp, ftGuid, ftBCD})
         EXPECT_LE(t, ftFMTBcd) << ToUtf8(FieldTypeName(t));
     EXPECT_EQ(ftWideString, 24);
     EXPECT_EQ(ftLongWord, 42);

@@ -38,7 +38,8 @@ public:
         return true;
     }
     void SetFieldData(TField& field, const TVariant* buffer) override {
-        Slot()->Values.at(static_cast<std::size_t>(field.FieldNo() - 1)) = buffer ? *buffer : TVariant::Null();
+        Slot()->Values.at(static_cast<std::size_t>(field.FieldNo() - 1)) =
+            buffer ? *buffer : TVariant::Null();
     }
 
     std::vector<std::vector<TVariant>> Rows;
@@ -77,7 +78,8 @@ protected:
     void InternalClose() override {}
     void InternalInitFieldDefs() override {
         FieldDefs().Clear();
-        for (const TColumn& c : FColumns) FieldDefs().Add(c.Name, c.Type, c.Size);
+        for (const TColumn& c : FColumns)
+            FieldDefs().Add(c.Name, c.Type, c.Size);
     }
     void InternalFirst() override { FCursor = -1; }
     void InternalLast() override { FCursor = Size(); }
