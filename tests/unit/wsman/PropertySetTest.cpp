@@ -77,7 +77,7 @@ TEST(PropertySet, ItemFindsEveryChildWithTheLocalNameAnywhere) {
     // The out-parameter is emptied even when it held something.
     com::TComPtr<ISWbemProperty> stale;
     PropertiesOf(object)->Item(u"B", 0, stale.Put());
-    ISWbemProperty* raw = stale.Detach();
+    ISWbemProperty* raw = stale.Get(); // still owned by stale
     EXPECT_EQ(PropertiesOf(object)->Item(u"Nope", 0, &raw), WBEM_E_NOT_FOUND);
     EXPECT_EQ(raw, nullptr);
 }
