@@ -167,6 +167,8 @@ TEST(XmlDocument, HostileWideTextEndsInAClearError) {
 
 TEST(XmlDocument, LimitsLeaveOrdinaryItemsAlone) {
     EXPECT_NO_THROW(TXmlDocument::ParseUtf8(Nested(MaxXmlDepth)));
+    EXPECT_THROW(TXmlDocument::ParseUtf8(Nested(MaxXmlDepth + 1)), TXmlError);
+    EXPECT_EQ(Parse(u"\uFEFF<a>b</a>")->DocumentElement().Text(), u"b"); // a byte order mark is skipped
     EXPECT_NO_THROW(Parse(u"<a>" + WideString(1024 * 1024, u'x') + u"</a>"));
     // An entity reference without a declaration is not expanded from anywhere.
     EXPECT_EQ(Parse(u"<a>&unknown;</a>")->DocumentElement().Text(), u"&unknown;");
