@@ -221,7 +221,8 @@ class Service:
             return self.fault(f.kind, relates, f.detail)
 
     def enumerate(self, sbody, resource, relates, cap):
-        if resource.rstrip("/") != WMI_BASE + "root/cimv2/*":
+        # WMI namespaces are case-insensitive ("ROOT\\CIMV2" arrives as ROOT/CIMV2).
+        if not resource.startswith(WMI_BASE) or resource[len(WMI_BASE):].rstrip("/").lower() != "root/cimv2/*":
             raise SoapFault("invalid-namespace")
         enum = sbody.find("n:Enumerate", NS)
         filt = enum.find("w:Filter", NS) if enum is not None else None
