@@ -35,3 +35,23 @@ format:
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD)
+
+# make run: builds the front ends, then opens the window when a display is set;
+# otherwise shows how to use tarnwick-cli and runs it once against this computer.
+.PHONY: run
+run: deps configure
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  cmake --build $(BUILD) -j $(JOBS) --target tarnwick && $(BUILD)/src/app/window/tarnwick; \
+	else \
+	  cmake --build $(BUILD) -j $(JOBS) --target tarnwick-cli || exit 1; \
+	  echo "No display is set, so here is the command line (all options: docs/cli.md or --help):"; \
+	  echo "  $(BUILD)/src/app/cli/tarnwick-cli [--host H --user U] [--wsman [--port N] [--ssl]] \"WQL\""; \
+	  echo "  $(BUILD)/src/app/cli/tarnwick-cli \"SELECT * FROM Win32_OperatingSystem\""; \
+	  $(BUILD)/src/app/cli/tarnwick-cli "SELECT * FROM Win32_OperatingSystem"; \
+	fi
+
+# make emulator   starts the WinRM emulator with demo data on [::1]:5985 (EMULATOR_PORT=...)
+EMULATOR_PORT ?= 5985
+.PHONY: emulator
+emulator:
+	/usr/bin/python3 tools/winrm-emulator/winrm_emulator.py --bind ::1 --port $(EMULATOR_PORT) --demo

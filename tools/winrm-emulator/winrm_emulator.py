@@ -394,6 +394,9 @@ def parse_args(argv):
     p.add_argument("--hostile-count", type=int, default=-1, help="how many replies to break (-1 = all)")
     p.add_argument("--deny-user", help="authenticate but refuse this user (401), as WinRM's RootSDDL does")
     p.add_argument("--max-request", type=int, default=512000, help="largest request body (HTTP 413 above)")
+    p.add_argument("--demo", action="store_true",
+                   help="add the user CORP\\demo with a fresh random password, and print it with the "
+                        "tarnwick-cli line that queries this emulator")
     p.add_argument("--verbose", action="store_true", help="log each request to standard error")
     opts = p.parse_args(argv)
     opts.auth = [a.strip().lower() for a in opts.auth.split(",") if a.strip()]
@@ -415,6 +418,11 @@ def main(argv):
             if not line.strip():
                 break
             lines.append(line)
+    demo_password = None
+    if opts.demo:
+        import secrets
+        demo_password = secrets.token_urlsafe(9)
+        lines.append("CORP:demo:%s\n" % demo_password)
     users = Users(lines)
     keep = users.publish_for_ntlm()  # noqa: F841 - the memory file must stay open
     data = demo_data.build(opts.services, opts.processes)
@@ -422,6 +430,14 @@ def main(argv):
     server = Server(opts, service, users)
     host, port = server.server_address[:2]
     print("listening on %s:%d" % (("[%s]" % host) if ":" in host else host, port), flush=True)
+    if demo_password:
+        shown = "[%s]" % host if ":" in host else host
+        if shown in ("127.0.0.1", "localhost"):
+            shown = "ip6-localhost"  # the tool treats 127.0.0.1/localhost as the local computer
+        print("demo user CORP\\demo, password %s (valid while this emulator runs)" % demo_password)
+        print("query it with:\n  tarnwick-cli --wsman --host '%s' --port %d --user demo --domain CORP "
+              "--password-stdin \"SELECT * FROM Win32_Service\"%s" %
+              (shown, port, "  --ssl" if server.tls else ""), flush=True)
     try:
         server.serve_forever(poll_interval=0.2)
     except KeyboardInterrupt:
