@@ -128,12 +128,16 @@ TXmlDocument::~TXmlDocument() = default;
 std::shared_ptr<TXmlDocument> TXmlDocument::Parse(WideStringView text) {
     CheckLength(text.size(), u"characters");
     CheckUtf16(text);
-    return ParseUtf8(ToUtf8(text));
+    return ParseChecked(ToUtf8(text));
 }
 
 std::shared_ptr<TXmlDocument> TXmlDocument::ParseUtf8(std::string_view text) {
     CheckLength(text.size(), u"bytes");
     CheckUtf8(text);
+    return ParseChecked(text);
+}
+
+std::shared_ptr<TXmlDocument> TXmlDocument::ParseChecked(std::string_view text) {
     std::shared_ptr<TXmlDocument> result(new TXmlDocument());
     // Whitespace-only text is dropped (no parse_ws_pcdata); other text is kept untrimmed.
     // parse_doctype keeps a declaration as a node so that CheckTree can refuse it;

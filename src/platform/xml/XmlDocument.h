@@ -25,7 +25,8 @@
 namespace tarnwick::xml {
 
 inline constexpr std::size_t MaxXmlDepth = 256;
-inline constexpr std::size_t MaxXmlTextLength = 16 * 1024 * 1024; // characters (or bytes of UTF-8)
+// Characters of UTF-16 text, or bytes of UTF-8 text.
+inline constexpr std::size_t MaxXmlTextLength = 16 * 1024 * 1024;
 
 class TXmlError : public Exception {
 public:
@@ -87,6 +88,8 @@ public:
 private:
     struct TImpl;
     TXmlDocument();
+    // The parse of valid UTF-8 within the length limit.
+    static std::shared_ptr<TXmlDocument> ParseChecked(std::string_view text);
     std::unique_ptr<TImpl> FImpl;
 };
 

@@ -170,6 +170,8 @@ TEST(XmlDocument, LimitsLeaveOrdinaryItemsAlone) {
     EXPECT_THROW(TXmlDocument::ParseUtf8(Nested(MaxXmlDepth + 1)), TXmlError);
     EXPECT_EQ(Parse(u"\uFEFF<a>b</a>")->DocumentElement().Text(), u"b"); // a byte order mark is skipped
     EXPECT_NO_THROW(Parse(u"<a>" + WideString(1024 * 1024, u'x') + u"</a>"));
+    // The limit counts characters of wide text, even where UTF-8 needs three bytes each.
+    EXPECT_NO_THROW(Parse(u"<a>" + WideString(MaxXmlTextLength / 2, u'\u20AC') + u"</a>"));
     // An entity reference without a declaration is not expanded from anywhere.
     EXPECT_EQ(Parse(u"<a>&unknown;</a>")->DocumentElement().Text(), u"&unknown;");
 }
