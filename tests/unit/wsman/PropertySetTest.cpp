@@ -31,6 +31,9 @@ TEST(PropertySet, EnumeratesRunsOfEquallyNamedChildrenInDocumentOrder) {
     NextAs<ISWbemProperty>(e.Get());
     EXPECT_EQ(VarToWideStr(ValueOf(NextAs<ISWbemProperty>(e.Get()))), u"3"); // the last p:A alone
     EXPECT_EQ(VarToWideStr(ValueOf(NextAs<ISWbemProperty>(e.Get()))), u"{x,y}");
+    // Item joins the two p:A although they are not adjacent, and Name across prefixes.
+    EXPECT_EQ(VarToWideStr(ItemValue(object, u"A")), u"{1,3}");
+    EXPECT_EQ(VarToWideStr(ItemValue(object, u"Name")), u"{x,y,z}");
 }
 
 TEST(PropertySet, EnumeratorEndsWithSFalseAndWritesNothing) {
