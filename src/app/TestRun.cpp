@@ -8,6 +8,7 @@
 #endif
 
 #include <chrono>
+#include <exception>
 
 namespace tarnwick::app {
 
@@ -94,7 +95,7 @@ void TTestRun::Execute() {
             FView.ProcessMessages();
         }
 #endif
-        FinishRun(inputs);
+        FinishRun(inputs, true);
         auto ms =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         FLastDurationMs = ms.count();
@@ -107,23 +108,30 @@ void TTestRun::Execute() {
         int last = FGrid.RowCount() - 1;
         FGrid.SetColWidth(0, 2 * FGrid.TextWidth(rowText));
         FGrid.SetCell(0, last, std::move(rowText));
-        FinishRun(inputs);
+        FinishRun(inputs, false); // the first error is the one reported
         throw ETestRunError(RunErrorText(message, inputs.NameSpace));
     }
 }
 
-void TTestRun::FinishRun(const TRunInputs& inputs) {
+void TTestRun::FinishRun(const TRunInputs& inputs, bool raiseCloseError) {
     FView.SetResultLine(u"Result of: " + inputs.QueryText);
     FView.ShowGrid();
     FView.ShowBasicPage();
+    // The controls go back to idle and both objects are freed even when closing fails.
+    std::exception_ptr closeError;
 #if defined(TARNWICK_HAVE_DATASET)
-    if (vQuery && vQuery->Active()) vQuery->Close();
+    try {
+        if (vQuery && vQuery->Active()) vQuery->Close();
+    } catch (...) {
+        closeError = std::current_exception();
+    }
 #endif
     vQuery.reset();
     vConnection.reset();
     CancelNow = false;
     FRunning = false;
     FView.SetRunningState(false);
+    if (closeError && raiseCloseError) std::rethrow_exception(closeError);
 }
 
 WideString TTestRun::ReadCell(int fieldIndex, int calcBase) {

@@ -96,7 +96,7 @@ public:
     bool CancelNow = false;
 
 private:
-    void FinishRun(const TRunInputs& inputs);
+    void FinishRun(const TRunInputs& inputs, bool raiseCloseError);
     WideString ReadCell(int fieldIndex, int calcBase);
 
     ITestRunView& FView;

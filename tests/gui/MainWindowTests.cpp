@@ -170,6 +170,10 @@ private slots:
                                  "CloseButton",
                                  "PageControl1"})
             QVERIFY2(form->findChild<QWidget*>(QString::fromLatin1(name)), name);
+        form->show();
+        QCOMPARE(form->ResultLabel->text(), QStringLiteral("Result"));
+        QCOMPARE(form->QueryHistory().History,
+                 std::vector<WideString>{u"Select * FROM Win32_OperatingSystem"});
         QVERIFY(FErrors.isEmpty());
     }
 
@@ -338,6 +342,23 @@ private slots:
         QVERIFY(!form->CollectingLabel->isVisible());
         QVERIFY(form->ShowCheckBox->isChecked());
         QVERIFY(FErrors.isEmpty());
+    }
+
+    void closingDuringARunWaitsForTheRunToEnd() {
+        AddProcesses();
+        auto form = MakeForm();
+        form->PortScanCheckBox->setChecked(false);
+        ClickPreset(*form, 1);
+        form->show();
+        bool stillOpen = false;
+        QTimer::singleShot(0, form.get(), [&] {
+            form->close(); // the window's own close button: Close is disabled
+            stillOpen = form->isVisible();
+        });
+        form->TestButton->click();
+        QVERIFY(stillOpen);
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->ResultCountLabel->text(), QStringLiteral("1")); // stopped after the current row
     }
 
     void errorRowWithAndWithoutTheHint_data() {

@@ -143,8 +143,9 @@ TForm1::TForm1(TForm1Hooks hooks, QWidget* parent)
         if (index == 0) ShowSelectedQuery();
     });
 
-    // The design state, then the settings over it.
-    SetQueryIndex(0);
+    // The design state (preset 0 checked, the memo's design text, read-only), then the
+    // settings over it.
+    FQueryButtons->button(0)->setChecked(true);
     SetMemoText(Q(DesignQueryText));
     ReadSettings();
     setWindowTitle(Q(VersionCaption(ProductName, FromUtf8(TARNWICK_VERSION))));
