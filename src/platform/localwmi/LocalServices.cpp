@@ -218,7 +218,10 @@ public:
             com::SetErrorInfo(Trim(osmessages::SystemErrorMessage(HRESULT_NOT_SUPPORTED)));
             return HRESULT_NOT_SUPPORTED;
         }
-        if (!strUser.empty() || !strPassword.empty() || !strAuthority.empty())
+        // A domain prefix with nothing after it ("NTLMDOMAIN:", the window's default with
+        // an empty domain) names no authority.
+        bool authority = !strAuthority.empty() && strAuthority.back() != u':';
+        if (!strUser.empty() || !strPassword.empty() || authority)
             return WBEM_E_LOCAL_CREDENTIALS;
         WideString ns = ReplaceAll(strNamespace, u"/", u"\\");
         TNamespace which;
