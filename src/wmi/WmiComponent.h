@@ -6,6 +6,7 @@
 #include "wmi/WmiAbstract.h"
 
 #include <memory>
+#include <vector>
 
 namespace tarnwick::wmi {
 
@@ -15,6 +16,17 @@ public:
     ~TWmiComponent() override;
 
     TAdsSystemInfo& SystemInfo() { return *FSystemInfo; }
+
+    // Listings (WmiListings.cpp). Each appends to AList and never clears it; names
+    // appended before a failure stay. The directory listings need no open connection
+    // and raise TAdsException; the WMI ones raise TWmiException, "Component is not
+    // Active." when there is no services object.
+    void ListDomains(std::vector<WideString>& AList);
+    void ListServers(std::vector<WideString>& AList); // in SystemInfo().DomainName()
+    void ListServersInDomain(const WideString& ADomain, std::vector<WideString>& AList);
+    void ListAccounts(std::vector<WideString>& AList); // "domain\name"
+    void ListLogicalDisks(std::vector<WideString>& AList);
+    [[noreturn]] static void RaiseNotActive();
 
 private:
     std::unique_ptr<TAdsSystemInfo> FSystemInfo;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace tarnwick::wmi {
 
@@ -39,6 +40,14 @@ public:
                       IDispatch* objWbemNamedValueSet);
     // None without a call when not connected or the path is empty.
     TComPtr<ISWbemObject> GetWmiObject(const WideString& AObjectPath, std::int32_t aFlags);
+
+    // Listings (WmiListings.cpp). Each appends to AList; the two below do nothing on
+    // a closed connection. ListNameSpaces lists the namespaces below NameSpace, lower
+    // case, through a second connection to the same computer that always uses DCOM;
+    // ListClasses lists the class names of NameSpace.
+    void ListServers(std::vector<WideString>& AList) { FWmiConnection->ListServers(AList); }
+    void ListClasses(std::vector<WideString>& AList);
+    void ListNameSpaces(std::vector<WideString>& AList);
 
     // IWmiObjectSource: the object for ObjectPath (fetched once with amended
     // qualifiers, cached until ObjectPath changes or the connection closes).
