@@ -69,6 +69,24 @@ TEST_P(TLocalClass, AnswersWithKeyPropertiesFilled) {
 INSTANTIATE_TEST_SUITE_P(Classes, TLocalClass, ::testing::ValuesIn(ClassCases),
                          [](const auto& info) { return ToUtf8(info.param.Class); });
 
+TEST(LocalMachine, PresetQueriesAnswerAsWritten) {
+    const char16_t* presets[] = {
+        u"SELECT * FROM Win32_OperatingSystem",
+        u"Select * FROM Win32_OperatingSystem",
+        u"SELECT * FROM Win32_Process",
+        u"SELECT * FROM Win32_PerfFormattedData_PerfDisk_LogicalDisk",
+        u"SELECT * FROM Win32_PerfFormattedData_PerfOS_Memory",
+        u"SELECT * FROM Win32_PerfFormattedData_PerfOS_Processor",
+        u"SELECT *  FROM Win32_PerfRawData_Tcpip_NetworkInterface\r\n",
+    };
+    auto services = Cimv2();
+    for (const char16_t* preset : presets) {
+        SCOPED_TRACE(ToUtf8(preset));
+        for (LONG flags : {0, 16})
+            EXPECT_EQ(QueryResult(services.Get(), preset, flags), com::S_OK);
+    }
+}
+
 TEST(LocalMachine, ProcessesAreThoseOfProc) {
     auto services = Cimv2();
     // Processes come and go between the two reads: retry a few times for an exact
