@@ -332,6 +332,9 @@ TGetResult TWmiDataSet::GetRecord(TRecordBuffer& buffer, TGetMode mode) {
         slot.Holder.SetWbemObject(row->WbemObject());
         slot.Holder.SetIndex(row->Index());
         result = TGetResult::grOK;
+    } else if (mode == TGetMode::gmPrior && FData->Bof()) {
+        // Stepping back off row 0 of a fully read one-row result sets both flags.
+        result = TGetResult::grBOF;
     } else if (FData->Eof()) {
         result = TGetResult::grEOF;
     } else if (FData->Bof()) {

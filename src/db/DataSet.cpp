@@ -121,6 +121,7 @@ void TDataSet::Next() {
         FBOF = false;
         break;
     case TGetResult::grEOF:
+    case TGetResult::grBOF:
         FEOF = true;
         break;
     default:
@@ -140,6 +141,7 @@ void TDataSet::Prior() {
         FEOF = false;
         break;
     case TGetResult::grBOF:
+    case TGetResult::grEOF:
         FBOF = true;
         break;
     default:

@@ -182,6 +182,23 @@ TEST_F(QueryTest, CursorFetchesLazilyAndCountsInTheMiddle) {
     EXPECT_EQ(Query->RecNo(), 1);
 }
 
+TEST_F(QueryTest, OneRowResultMovesToBothEndsAndBack) {
+    SetResult(u"SELECT * FROM Win32_Thing", Numbered(1));
+    Query->Open();
+    Query->Last();
+    EXPECT_TRUE(Query->Eof());
+    Query->Prior();
+    EXPECT_TRUE(Query->Bof());
+    EXPECT_EQ(Query->RecNo(), 1);
+    Query->SetRecNo(1);
+    Query->Next();
+    EXPECT_TRUE(Query->Eof());
+    EXPECT_EQ(Query->FieldByName(u"Id").AsInteger(), 0);
+    Query->First();
+    EXPECT_FALSE(Query->Eof());
+    EXPECT_EQ(Query->RecordCount(), 1);
+}
+
 TEST_F(QueryTest, WalkOfATestRunReadsEveryRowOnce) {
     SetResult(u"SELECT * FROM Win32_Thing", Numbered(5));
     Query->Open();
