@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -131,6 +132,9 @@ private slots:
         QCOMPARE(form->DomainprefixEdit->text(), QStringLiteral("NTLMDOMAIN:"));
         QCOMPARE(form->NamespaceEdit->text(), QStringLiteral("root\\cimV2"));
         QCOMPARE(form->Passwordedit->echoMode(), QLineEdit::Password);
+        QCOMPARE(form->Passwordedit->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
+                                                        form->Passwordedit),
+                 int('*'));
         QVERIFY(form->PortScanCheckBox->isChecked());
         QVERIFY(form->PortScanCheckBox->isEnabled());
         QVERIFY(!form->wsmanport->isEnabled());

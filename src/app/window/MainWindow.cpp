@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -74,6 +75,16 @@ QLineEdit* ReadOnlyField(const char* name) {
     edit->setPalette(p);
     return edit;
 }
+
+// Shows each character of the password as "*", whatever the desktop style uses.
+class TPasswordStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == QStyle::SH_LineEdit_PasswordCharacter) return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 } // namespace
 
@@ -175,6 +186,9 @@ void TForm1::BuildBasicPage(QWidget* page) {
     Useredit = labelled(2, 0, "User", "Useredit");
     Passwordedit = labelled(2, 1, "Password", "Passwordedit");
     Passwordedit->setEchoMode(QLineEdit::Password);
+    auto* passwordStyle = new TPasswordStyle;
+    passwordStyle->setParent(this);
+    Passwordedit->setStyle(passwordStyle);
 
     auto* wsmanRow = new QHBoxLayout;
     usewsman = Named(new QRadioButton(QStringLiteral("Use WSMan:")), "usewsman");
@@ -214,10 +228,12 @@ void TForm1::BuildBasicPage(QWidget* page) {
               "ShowCheckBox");
     ShowCheckBox->setChecked(true);
     ShowCheckBox->setEnabled(false);
+    ShowCheckBox->setMinimumWidth(ShowCheckBox->sizeHint().width()); // the caption is never cut
     DurationLabel = ReadOnlyField("DurationLabel");
     DurationLabel->setFixedWidth(73);
     ResultCountLabel = ReadOnlyField("ResultCountLabel");
     ResultCountLabel->setFixedWidth(83);
+    runRow->setSpacing(6);
     runRow->addWidget(CancelButton);
     runRow->addWidget(ShowCheckBox);
     runRow->addStretch(1);
