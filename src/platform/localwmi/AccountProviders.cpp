@@ -134,6 +134,7 @@ void ProvideService(const TClassDef& cls, std::vector<TInstance>& out) {
     bool managerRunning = stat("/run/systemd/system", &runStat) == 0 && S_ISDIR(runStat.st_mode);
     std::set<std::string> seen;
     std::set<std::string> seenTargets; // /lib may be a link to /usr/lib
+    std::vector<TInstance> units;
     for (const char* d : dirs) {
         char resolved[4096];
         if (!realpath(d, resolved) || !seenTargets.insert(resolved).second) continue;
@@ -149,8 +150,16 @@ void ProvideService(const TClassDef& cls, std::vector<TInstance>& out) {
         std::sort(files.begin(), files.end());
         for (const auto& file : files) {
             std::string name = file.substr(0, file.size() - 8);
-            if (!seen.insert(name).second) continue;
             std::string path = std::string(d) + "/" + file;
+            // An alias is a link to another unit of another name: that unit is listed itself.
+            char target[4096];
+            ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+            if (n > 0) {
+                std::string t(target, static_cast<std::size_t>(n));
+                std::string base = t.substr(t.rfind('/') + 1);
+                if (t != "/dev/null" && base != file) continue;
+            }
+            if (!seen.insert(name).second) continue;
             TUnit unit = ReadUnit(path);
             TInstanceBuilder b(cls);
             b.Utf8(u"Name", name).Text(u"CreationClassName", cls.Name);
@@ -170,9 +179,17 @@ void ProvideService(const TClassDef& cls, std::vector<TInstance>& out) {
                 b.Text(u"Status", u"OK");
                 b.UInt(u"ProcessId", running ? ToUInt(pids.front()).value_or(0) : 0);
             }
-            out.push_back(b.Take());
+            units.push_back(b.Take());
         }
     }
+    // Listed by name, as the service manager of Windows lists them.
+    const int nameIndex = cls.IndexOf(u"Name");
+    std::sort(units.begin(), units.end(), [&](const TInstance& a, const TInstance& b) {
+        return CompareText(a.Values[static_cast<std::size_t>(nameIndex)].RawText(),
+                           b.Values[static_cast<std::size_t>(nameIndex)].RawText()) < 0;
+    });
+    for (auto& unit : units)
+        out.push_back(std::move(unit));
 }
 
 } // namespace tarnwick::localwmi
