@@ -69,6 +69,11 @@ TEST_F(FieldValuesTest, IrregularFieldValuesReadsRawValuesUnsigned) {
     WmiSetPropertyValue(Query->CurrentObject().Get(), u"Count", I4(8));
     EXPECT_EQ(Query->IrregularFieldValues(u"Count").AsInteger(), 8);
     EXPECT_EQ(F(u"Count").AsInteger(), 7) << "the field reads the row's cache";
+    int refreshes = 0;
+    Query->AfterRefresh = [&refreshes](db::TDataSet&) { ++refreshes; };
+    Query->Refresh();
+    EXPECT_EQ(F(u"Count").AsInteger(), 8) << "refilling the record reads WMI again";
+    EXPECT_EQ(refreshes, 1);
     EXPECT_THROW(Query->IrregularFieldValues(u"Missing"), errors::TWmiException);
 }
 
