@@ -209,7 +209,8 @@ TWsmanReply TWinRmChannel::Send(const std::string& soap) {
             const char* protocol =
                 FOptions.Scheme == TAuthScheme::Kerberos ? KerberosEncrypted : SpnegoEncrypted;
             headers.push_back("Content-Type: " + EncryptedContentType(protocol));
-            body = FrameEncrypted(protocol, soap.size(), sigHeader, data);
+            // Length counts the data as sealed: the plaintext plus any cipher padding (none for AES).
+            body = FrameEncrypted(protocol, data.size(), sigHeader, data);
         } else {
             headers.push_back("Content-Type: application/soap+xml;charset=UTF-8");
             body = soap;
@@ -229,7 +230,9 @@ TWsmanReply TWinRmChannel::Send(const std::string& soap) {
                            "The WinRM service sent an encrypted reply before authentication");
             TEncryptedPart part = ParseEncrypted(r.Body);
             plain = FGss->Unwrap(part.Header, part.Data);
-            if (plain.size() != part.Length)
+            // Kerberos ciphers that pad (RC4) count the padding in Length; gss_unwrap strips it.
+            const std::size_t slack = FGss->Mech() == TAuthMech::Kerberos ? 16 : 0;
+            if (plain.size() > part.Length || part.Length - plain.size() > slack)
                 RaiseWinRm(codes::InvalidToken, "The encrypted WinRM reply is malformed: its Length " +
                                                     std::to_string(part.Length) + " does not match the " +
                                                     std::to_string(plain.size()) + " bytes it holds");

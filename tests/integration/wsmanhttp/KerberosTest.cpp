@@ -107,5 +107,16 @@ TEST_F(WinRmKerberos, TicketCacheServesWithoutPassword) {
     EXPECT_EQ(q.Items.size(), 1u);
 }
 
+TEST_F(WinRmKerberos, AlteredSealedReplyIsRefused) {
+    std::vector<std::string> env = FRealm->ServiceEnvironment();
+    TEmulator forging({"--hostile", "forged-signature"}, env);
+    TSessionResult s = OpenSession("localhost:" + std::to_string(forging.Port()), wsman::WSManFlagUseKerberos,
+                                   "alice@TARN.TEST", TestPassword);
+    ASSERT_EQ(s.Code, 0) << s.Error;
+    TQueryResult q = RunQuery(s.Session.Get(), "SELECT Name FROM Win32_Service");
+    EXPECT_EQ(unsigned(q.Code), 0x8009030Fu) << q.Error;
+    EXPECT_NE(q.Error.find("does not verify"), std::string::npos) << q.Error;
+}
+
 } // namespace
 } // namespace tarnwick::testing
