@@ -7,11 +7,20 @@
 
 namespace tarnwick::wsman {
 
+// Windows writes the date-times of a full instance as cim:Datetime (the CIM common
+// namespace) and those of a property fragment as a bare Datetime; both are read.
+static bool IsDatetimeElement(const xml::TXmlNode& node) {
+    if (!node.IsTextElement()) return false;
+    if (node.Name() == u"Datetime") return true;
+    return xml::LocalNamePart(node.Name()) == u"Datetime" &&
+           node.NamespaceUri() == u"http://schemas.dmtf.org/wbem/wscim/1/common";
+}
+
 com::TVariant XMLNodeToVariant(const xml::TXmlNode& node) {
     if (node.IsTextElement()) return com::TVariant(node.Text());
     const xml::TXmlNode first = node.FirstChild();
     if (first.IsNull()) return com::TVariant(WideString());
-    if (first.IsTextElement() && first.Name() == u"Datetime")
+    if (IsDatetimeElement(first))
         return com::TVariant::FromDate(iso8601::ISO8601ToDate(first.Text()));
     return com::TVariant();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // One WMI property over the XML nodes that carry it: one node for a scalar, one per
-// value for a repeated element. Values stay the item's text; a child element named
-// exactly "Datetime" becomes a UTC date-time; a repeated element reads as one text
+// value for a repeated element. Values stay the item's text; a child element
+// Datetime (bare, or of the CIM common namespace) becomes a UTC date-time; a repeated element reads as one text
 // "{a,b,c}". Every property reports CIM type 102, no array flag and no qualifiers.
 // The nodes keep their document alive.
 
@@ -19,7 +19,7 @@ using wmi::WbemCimtypeEnum;
 using TXmlNodeList = std::vector<xml::TXmlNode>;
 
 // The value of one node: the text of a text element; the empty text for a node
-// without children; a date-time for a first child "Datetime"; empty otherwise.
+// without children; a date-time for a first child Datetime; empty otherwise.
 // Throws iso8601::TIso8601Error for a "Datetime" text that is no date-time.
 com::TVariant XMLNodeToVariant(const xml::TXmlNode& node);
 

@@ -121,8 +121,11 @@ INSTANTIATE_TEST_SUITE_P(
         TValueCase{"nil is empty text", u"<p:V xsi:nil=\"true\"/>", com::VT_BSTR, u""},
         // Spaces only are dropped on parsing, so such a value reads as empty.
         TValueCase{"spaces only", u"<p:V>   </p:V>", com::VT_BSTR, u""},
-        TValueCase{"cim:Datetime not recognised",
-                   u"<p:V><cim:Datetime>2013-03-09T02:57:32Z</cim:Datetime></p:V>", com::VT_EMPTY, nullptr},
+        TValueCase{"cim:Datetime of the CIM namespace",
+                   u"<p:V><cim:Datetime>2013-03-09T02:57:32Z</cim:Datetime></p:V>", com::VT_DATE, nullptr},
+        TValueCase{"Datetime of another namespace",
+                   u"<p:V><q:Datetime xmlns:q=\"urn:q\">2013-03-09T02:57:32Z</q:Datetime></p:V>", com::VT_EMPTY,
+                   nullptr},
         TValueCase{"datetime other case", u"<p:V><datetime>2013-03-09T02:57:32Z</datetime></p:V>",
                    com::VT_EMPTY, nullptr},
         TValueCase{"nested structure", u"<p:V><p:A>1</p:A><p:B>2</p:B></p:V>", com::VT_EMPTY, nullptr},
