@@ -91,6 +91,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
     # -- HTTP plumbing --------------------------------------------------------------------
     def send(self, code, body=b"", headers=(), content_type=None):
         self.send_response(code)
+        if self.close_connection:
+            self.send_header("Connection", "close")
         for k, v in headers:
             self.send_header(k, v)
         if content_type and body:
@@ -147,6 +149,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.log("unencrypted body refused")
             return self.send(500, headers=[("Connection", "close")])
         self.server.stats["requests"] += 1
+        self.replies = getattr(self, "replies", 0) + 1
+        if opts.close_every and self.replies % opts.close_every == 0:
+            self.close_connection = True  # as an idle or recycled Windows connection: the context goes too
         status, reply = self.server.service.handle(body, self.user_name())
         self.log("%d %d bytes" % (status, len(reply)))
         self.answer(status, reply, encrypted)
@@ -392,6 +397,8 @@ def parse_args(argv):
                    help="misbehave: the first --hostile-count SOAP replies are broken this way "
                         "(silent: never answer anything)")
     p.add_argument("--hostile-count", type=int, default=-1, help="how many replies to break (-1 = all)")
+    p.add_argument("--close-every", type=int, default=0,
+                   help="close the connection (and drop its security context) after this many SOAP replies")
     p.add_argument("--deny-user", help="authenticate but refuse this user (401), as WinRM's RootSDDL does")
     p.add_argument("--max-request", type=int, default=512000, help="largest request body (HTTP 413 above)")
     p.add_argument("--demo", action="store_true",

@@ -223,6 +223,8 @@ TWsmanReply TWinRmChannel::Send(const std::string& soap) {
             continue;
         }
         if (r.Status == 401) RaiseAccessDenied("");
+        // The context is bound to this connection: when the service closes it, log on afresh next time.
+        if (r.ConnectionClosed && !FUseBasic) FAuthenticated = false;
         std::string plain;
         if (StartsWithNoCase(r.ContentType, "multipart/encrypted")) {
             if (!FGss || !FGss->Complete())

@@ -160,6 +160,19 @@ TEST_F(WinRmEmulator, StopQueryReleasesTheEnumeration) {
     EXPECT_NE(emulator.WaitForLine("released uuid:", 5000), "") << emulator.ErrorOutput();
 }
 
+TEST_F(WinRmEmulator, DroppedConnectionLogsOnAgainAndGoesOn) {
+    TEmulator emulator({"--services", "300", "--max-envelope", "20000", "--close-every", "2"});
+    TSessionResult s = OpenSession(emulator.Connection(), Negotiate, TestUser, TestPassword);
+    ASSERT_EQ(s.Code, 0) << s.Error;
+    TQueryResult q = RunQuery(s.Session.Get(), "SELECT * FROM Win32_Service");
+    ASSERT_EQ(q.Code, 0) << q.Error << emulator.ErrorOutput();
+    EXPECT_EQ(q.Items.size(), 300u);
+    int logons = 0;
+    while (!emulator.WaitForLine("authenticated ", 200).empty())
+        ++logons;
+    EXPECT_GT(logons, 2) << "each new connection authenticated afresh";
+}
+
 TEST_F(WinRmEmulator, WrongPasswordIsAClearAccessDenied) {
     TEmulator emulator({});
     auto start = std::chrono::steady_clock::now();
