@@ -165,6 +165,13 @@ TEST_F(RunTest, CellTextsInBothCalculationModes) {
     View.Inputs.CalcBase = 1;
     ASSERT_EQ(Execute(), u"");
     EXPECT_EQ(Grid.Cell(0, 1), u"18446744073709551600");
+
+    View.Inputs.CalcBase = 0; // the typed field cannot hold it
+    WideString message = Execute();
+    EXPECT_EQ(message.rfind(u"Error reading field \"Big\": ", 0), 0u) << ToUtf8(message);
+    ASSERT_EQ(Grid.RowCount(), 3); // the half-filled row stays, then the error row
+    EXPECT_EQ(Grid.Cell(0, 0), u"Big");
+    EXPECT_EQ(Grid.Cell(0, 2).rfind(u"Error: Error reading field \"Big\": ", 0), 0u);
 }
 
 TEST_F(RunTest, PortCheckRunsOnlyWithDcomAndPortscan) {
