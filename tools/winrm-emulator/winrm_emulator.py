@@ -21,6 +21,7 @@ import argparse
 import base64
 import http.server
 import os
+import re
 import socketserver
 import ssl
 import struct
@@ -38,7 +39,7 @@ NTLM_OID = gssapi.OID.from_int_seq("1.3.6.1.4.1.311.2.2.10")
 KRB5_OID = gssapi.OID.from_int_seq("1.2.840.113554.1.2.2")
 BOUNDARY = b"Encrypted Boundary"
 HOSTILE = ("truncated", "not-xml", "bad-length", "forged-signature", "huge", "endless-chunks", "silent",
-           "no-answer", "wrong-type")
+           "no-answer", "wrong-type", "wrong-relates")
 
 
 class Users:
@@ -282,6 +283,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             reply = reply[: len(reply) // 2]
         elif hostile == "not-xml":
             reply = b"<html><body>Service Unavailable</body></html"
+        elif hostile == "wrong-relates":
+            reply = re.sub(rb"<a:RelatesTo>[^<]*</a:RelatesTo>", b"<a:RelatesTo>uuid:00000000-0000-0000-0000-"
+                           b"000000000000</a:RelatesTo>", reply)
         if encrypted:
             body = self.seal(reply, hostile)
             ctype = ('multipart/encrypted;protocol="%s";boundary="Encrypted Boundary"' %

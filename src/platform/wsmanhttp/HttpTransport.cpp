@@ -217,13 +217,12 @@ THttpResponse THttpTransport::Post(const std::vector<std::string>& headers, cons
                        "The server's TLS certificate does not match the host name" + where + ": " + detail);
         RaiseWinRm(codes::CertificateUntrusted, "The server's TLS certificate is not trusted" + where + ": " +
                                                     detail +
-                                                    ". Add its CA with TARNWICK_CA_FILE (or --ca-file), or "
+                                                    ". Add its CA with TARNWICK_CA_FILE, or "
                                                     "set TARNWICK_INSECURE=1 to skip the check");
     case CURLE_SSL_CONNECT_ERROR:
         if (detail.find("certificate") != std::string::npos)
             RaiseWinRm(codes::CertificateUntrusted, "The server's TLS certificate is not trusted" + where +
-                                                        ": " + detail +
-                                                        ". Add its CA with TARNWICK_CA_FILE (or --ca-file)");
+                                                        ": " + detail + ". Add its CA with TARNWICK_CA_FILE");
         RaiseWinRm(codes::SecureChannelError, "The TLS handshake failed" + where + ": " + detail +
                                                   ". Is this an HTTPS listener (port 5986)?");
     case CURLE_GOT_NOTHING:

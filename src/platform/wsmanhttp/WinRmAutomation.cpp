@@ -80,7 +80,17 @@ TRequestHeader TWinRmSession::NewHeader(const std::string& resourceUri) const {
     h.ResourceUri = split.Uri;
     h.Selectors = std::move(split.Selectors);
     h.OperationTimeoutMs = FChannel->OperationTimeoutMs();
+    h.MessageId = NewMessageId();
     return h;
+}
+
+TWsmanReply TWinRmSession::Exchange(const TRequestHeader& header, const std::string& soap) {
+    TWsmanReply reply = FChannel->Send(soap);
+    // A reply that answers another request means the conversation is out of step.
+    if (!reply.RelatesTo().empty() && reply.RelatesTo() != header.MessageId)
+        RaiseWinRm(codes::BadReply, "The WinRM service answered another request (RelatesTo " +
+                                        reply.RelatesTo() + ", expected " + header.MessageId + ")");
+    return reply;
 }
 
 HRESULT TWinRmSession::Get(const com::TVariant&, LONG, WideString* resource) {
@@ -124,7 +134,7 @@ HRESULT TWinRmSession::Invoke(const WideString& actionUri, const com::TVariant& 
         std::string body = ToUtf8(parameters);
         if (body.empty())
             body = "<p:" + XmlEscape(method) + "_INPUT xmlns:p=\"" + XmlEscape(h.ResourceUri) + "\"/>";
-        TWsmanReply reply = FChannel->Send(BuildInvoke(h, body));
+        TWsmanReply reply = Exchange(h, BuildInvoke(h, body));
         if (reply.IsFault()) RaiseFault(reply.Fault());
         *result = FromUtf8(reply.BodyText());
     });
@@ -137,7 +147,7 @@ HRESULT TWinRmSession::Enumerate(const com::TVariant& resourceUri, const WideStr
     return Guard([&] {
         std::string uri = ResourceText(resourceUri);
         TRequestHeader h = NewHeader(uri);
-        TWsmanReply reply = FChannel->Send(BuildEnumerate(h, ToUtf8(filter), ToUtf8(dialect), FBatchItems));
+        TWsmanReply reply = Exchange(h, BuildEnumerate(h, ToUtf8(filter), ToUtf8(dialect), FBatchItems));
         if (reply.IsFault()) RaiseFault(reply.Fault());
         TEnumerationReply first = reply.Enumeration();
         com::TComPtr<TWinRmEnumerator> e = com::MakeCom<TWinRmEnumerator>(com::TComPtr<TWinRmSession>(this),
@@ -197,7 +207,7 @@ TWinRmEnumerator::~TWinRmEnumerator() {
     // Dropped before its end ("Stop Query"): tell the service to free the enumeration.
     try {
         TRequestHeader h = FSession->NewHeader(FResourceUri);
-        FSession->Channel().Send(BuildRelease(h, FContext));
+        FSession->Exchange(h, BuildRelease(h, FContext));
     } catch (const std::exception&) {
         // Nothing to report to: the service frees it after its idle time-out.
     }
@@ -211,7 +221,7 @@ bool TWinRmEnumerator::FetchUntilItem() {
     int timedOut = 0, empty = 0;
     while (FItems.empty() && !FEnd) {
         TRequestHeader h = FSession->NewHeader(FResourceUri);
-        TWsmanReply reply = FSession->Channel().Send(BuildPull(h, FContext, FSession->FBatchItems));
+        TWsmanReply reply = FSession->Exchange(h, BuildPull(h, FContext, FSession->FBatchItems));
         ++FPulls;
         if (reply.IsFault()) {
             if (reply.Fault().IsTimedOut() && ++timedOut <= MaxTimedOutPulls) continue;

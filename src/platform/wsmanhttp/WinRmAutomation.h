@@ -71,6 +71,8 @@ private:
     friend class TWinRmEnumerator;
     template <class F> HRESULT Guard(F&& body);
     TRequestHeader NewHeader(const std::string& resourceUri) const;
+    // Sends and checks that the reply answers this request.
+    TWsmanReply Exchange(const TRequestHeader& header, const std::string& soap);
 
     std::shared_ptr<TWinRmChannel> FChannel;
     unsigned FBatchItems = 32000;

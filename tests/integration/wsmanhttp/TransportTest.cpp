@@ -118,7 +118,8 @@ INSTANTIATE_TEST_SUITE_P(
                       THostileCase{"wrong-type", com::Hr(0x80090308), 0, "in clear text"},
                       THostileCase{"huge", com::Hr(0x80338048), 0, "larger than 32 MB"},
                       THostileCase{"endless-chunks", com::Hr(0x80338048), com::Hr(0x80072EE2), "WinRM"},
-                      THostileCase{"no-answer", com::Hr(0x80072EE2), 0, "did not answer in time"}),
+                      THostileCase{"no-answer", com::Hr(0x80072EE2), 0, "did not answer in time"},
+                      THostileCase{"wrong-relates", com::Hr(0x8000FFFF), 0, "answered another request"}),
     [](const auto& info) {
         std::string name = info.param.Kind;
         for (char& ch : name)
