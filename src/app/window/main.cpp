@@ -4,13 +4,14 @@
 #include <QApplication>
 #include <QPixmap>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
 
-// tarnwick [--screenshot FILE.png]: with --screenshot the window is rendered to the
-// file once it is shown (also offscreen) and the program ends without writing settings
-// other than its own.
+// tarnwick [--screenshot FILE.png]: with --screenshot the window starts on its design
+// defaults (its settings go to a temporary file, the user's stay untouched), is rendered
+// to FILE once shown (also offscreen) and closes.
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     tarnwick::app::RegisterPlatformBackends();
@@ -20,6 +21,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tarnwick: --screenshot needs a file name\n");
         return 2;
     }
+    QTemporaryDir settingsDir;
+    if (shot >= 0)
+        qputenv("TARNWICK_REGISTRY_FILE", settingsDir.filePath(QStringLiteral("registry.reg")).toUtf8());
     tarnwick::app::window::TForm1 form;
     form.show();
     if (shot >= 0) {
