@@ -1,6 +1,7 @@
 #include "app/cli/CliOptions.h"
 
 #include "app/Presets.h"
+#include "app/cli/CliList.h"
 
 #include <cstdlib>
 
@@ -39,6 +40,9 @@ Query and output:
   --format F            table (aligned columns, the default), csv (as the window saves
                         its results) or json (one object per row)
   --output FILE         write the rows to FILE instead of standard output
+  --list L              instead of a query, print the names that the connection lists,
+                        one a line: accounts (domain\name), disks, namespaces (below
+                        --namespace) or classes
   --quiet               no result count and no duration on standard error
   --help                this text
   --version             the program's version
@@ -83,7 +87,7 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args) {
         bool takesValue = arg == "--host" || arg == "--user" || arg == "--domain" ||
                           arg == "--domain-prefix" || arg == "--namespace" || arg == "--port" ||
                           arg == "--preset" || arg == "--mode" || arg == "--format" || arg == "--output" ||
-                          arg == "--password-file" || arg == "--password";
+                          arg == "--password-file" || arg == "--password" || arg == "--list";
         std::string value;
         if (takesValue) {
             if (inlineValue) {
@@ -156,7 +160,11 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args) {
                 return fail("--format is table, csv or json, not \"" + value + "\"");
         } else if (arg == "--output")
             o.OutputFile = value;
-        else if (arg == "--quiet" || arg == "-q")
+        else if (arg == "--list") {
+            if (!IsListingName(value))
+                return fail("--list is accounts, disks, namespaces or classes, not \"" + value + "\"");
+            o.List = value;
+        } else if (arg == "--quiet" || arg == "-q")
             o.Quiet = true;
         else if (arg == "--help" || arg == "-h")
             o.Help = true;
@@ -178,6 +186,8 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (wsmanOnly && !wsman) return fail("--port, --ssl and --kerberos need --wsman");
     if (portCheck && wsman) return fail("--port-check needs DCOM");
     if (preset && query) return fail("give either --preset or a WQL query, not both");
+    if (!o.List.empty() && (preset || query))
+        return fail("--list runs no query: give no --preset or WQL query");
     if (!o.PasswordFile.empty() && o.PasswordStdin)
         return fail("--password-file and --password-stdin exclude each other");
     o.Inputs.UseDcom = !wsman;

@@ -15,6 +15,7 @@ struct TCliOptions {
     TRunInputs Inputs; // the password is filled in later
     TOutputFormat Format = TOutputFormat::Table;
     std::string OutputFile;     // empty: standard output
+    std::string List;           // --list: accounts, disks, namespaces or classes; empty: the query
     std::string PasswordFile;   // first line is the password
     bool PasswordStdin = false; // first line of standard input is the password
     bool Quiet = false;

@@ -1,5 +1,6 @@
 #include "app/cli/CliRun.h"
 
+#include "app/cli/CliList.h"
 #include "app/cli/CliOptions.h"
 #include "app/cli/CliOutput.h"
 
@@ -105,6 +106,29 @@ int RunCommandLine(const std::vector<std::string>& args, const TCliEnvironment& 
     }
     o.Inputs.Password = FromUtf8(password);
     Wipe(password);
+
+    if (!o.List.empty()) {
+        int code = 0;
+        try {
+            if (o.OutputFile.empty()) {
+                RunListing(o.List, o.Inputs, *env.Out);
+            } else {
+                std::ofstream file(o.OutputFile, std::ios::binary | std::ios::trunc);
+                RunListing(o.List, o.Inputs, file);
+                file.close();
+                if (!file) {
+                    err << "tarnwick-cli: cannot write " << o.OutputFile << "\n";
+                    code = 1;
+                }
+            }
+        } catch (const Exception& e) {
+            err << ToUtf8(e.Message()) << "\n";
+            code = 1;
+        }
+        for (char16_t& c : o.Inputs.Password)
+            c = 0;
+        return code;
+    }
 
     TStringGrid grid;
     TQueryHistory history;
