@@ -27,7 +27,7 @@ function(tarnwick_add_library name)
   endif()
 endfunction()
 
-# tarnwick_add_gtest(<name> <sources...> DEPS <targets...> [ENV <k=v...>] [LABELS <l...>])
+# tarnwick_add_gtest(<name> <sources...> DEPS <targets...> [ENV <k=v>] [LABELS <label>] [TIMEOUT <s>])
 function(tarnwick_add_gtest name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "DEPS;ENV;LABELS" ${ARGN})
   foreach(src IN LISTS ARG_UNPARSED_ARGUMENTS)
@@ -43,9 +43,28 @@ function(tarnwick_add_gtest name)
   target_compile_options(${name} PRIVATE ${TARNWICK_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  # Every test is named <executable>.<suite>.<test>, so `ctest -R wmi_tests` selects one
+  # executable. LABELS and ENV take one value each: the discovered tests' properties
+  # cannot carry lists.
+  list(LENGTH ARG_LABELS _nl)
+  list(LENGTH ARG_ENV _ne)
+  if(_nl GREATER 1 OR _ne GREATER 1)
+    message(FATAL_ERROR "tarnwick_add_gtest(${name}): give at most one LABELS and one ENV value")
+  endif()
+  set(_props TIMEOUT 120)
+  if(ARG_TIMEOUT)
+    set(_props TIMEOUT ${ARG_TIMEOUT})
+  endif()
+  if(ARG_LABELS)
+    list(APPEND _props LABELS ${ARG_LABELS})
+  endif()
+  if(ARG_ENV)
+    list(APPEND _props ENVIRONMENT ${ARG_ENV})
+  endif()
   gtest_discover_tests(${name}
+    TEST_PREFIX "${name}."
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${ARG_ENV}" LABELS "${ARG_LABELS}" TIMEOUT 120)
+    PROPERTIES ${_props})
 endfunction()
 
 # tarnwick_add_layer(<name> [DEPS ...] [PRIVATE_DEPS ...]): a layer library made of
