@@ -31,17 +31,17 @@ ISWbemPropertySet* TInterfaceHolder::Properties() {
 }
 
 TVariant TInterfaceHolder::GetPropertyValueByName(const WideString& AName) {
-    WideString key = AsciiUpperCase(AName);
-    auto it = std::lower_bound(FCache.begin(), FCache.end(), key,
-                               [](const TCacheEntry& entry, const WideString& k) { return entry.Key < k; });
-    if (it != FCache.end() && it->Key == key) return it->Value->Value();
+    auto it = std::lower_bound(
+        FCache.begin(), FCache.end(), AName,
+        [](const TCacheEntry& entry, const WideString& k) { return CompareText(entry.Key, k) < 0; });
+    if (it != FCache.end() && SameText(it->Key, AName)) return it->Value->Value();
     if (!FWbemObject) return TVariant::Null();
     ISWbemPropertySet* properties = Properties();
     TComPtr<ISWbemProperty> property;
     WmiCheck(properties->Item(AName, 0, property.Put()));
     TVariant value;
     WmiCheck(property->Get_Value(&value));
-    FCache.insert(it, TCacheEntry{std::move(key), std::make_unique<TVariantHolder>(value)});
+    FCache.insert(it, TCacheEntry{AName, std::make_unique<TVariantHolder>(value)});
     return value;
 }
 

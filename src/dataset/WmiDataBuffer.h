@@ -65,14 +65,14 @@ public:
 
 private:
     struct TCacheEntry {
-        WideString Key; // upper-case name
+        WideString Key; // the name as first asked for
         std::unique_ptr<TVariantHolder> Value;
     };
 
     TComPtr<ISWbemObject> FWbemObject;
     TComPtr<ISWbemPropertySet> FWbemObjectProperties;
     std::int32_t FIndex;
-    std::vector<TCacheEntry> FCache; // sorted by Key
+    std::vector<TCacheEntry> FCache; // sorted by CompareText of Key
 };
 
 class TWmiDataBuffer {

@@ -430,17 +430,19 @@ void TFields::Reindex() {
     FIndex.clear();
     FIndex.reserve(FItems.size());
     for (auto& item : FItems)
-        FIndex.emplace_back(AsciiUpperCase(item->FieldName()), item.get());
+        FIndex.push_back(item.get());
     // Stable: with equal names the first field wins, as a linear search would.
-    std::stable_sort(FIndex.begin(), FIndex.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(FIndex.begin(), FIndex.end(), [](const TField* a, const TField* b) {
+        return CompareText(a->FieldName(), b->FieldName()) < 0;
+    });
 }
 
 TField* TFields::FindField(const WideString& name) const {
-    WideString key = AsciiUpperCase(name);
-    auto it = std::lower_bound(FIndex.begin(), FIndex.end(), key,
-                               [](const auto& entry, const WideString& k) { return entry.first < k; });
-    return it != FIndex.end() && it->first == key ? it->second : nullptr;
+    auto it =
+        std::lower_bound(FIndex.begin(), FIndex.end(), name, [](const TField* entry, const WideString& k) {
+            return CompareText(entry->FieldName(), k) < 0;
+        });
+    return it != FIndex.end() && SameText((*it)->FieldName(), name) ? *it : nullptr;
 }
 
 TField& TFields::FieldByName(const WideString& name) const {

@@ -228,7 +228,7 @@ public:
 private:
     TDataSet* FDataSet;
     std::vector<std::unique_ptr<TField>> FItems;
-    std::vector<std::pair<WideString, TField*>> FIndex; // upper-case name, sorted
+    std::vector<TField*> FIndex; // sorted by CompareText of the names
 };
 
 } // namespace tarnwick::db

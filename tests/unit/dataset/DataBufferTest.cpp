@@ -175,14 +175,22 @@ TEST_F(DataBufferTest, ManyNamesStaySortedForTheSearch) {
     for (int i = 0; i < 30; ++i)
         props.push_back(
             Prop(u"P" + IntToStr((i * 7) % 30), wbemCimtypeSint32, TVariant(std::int32_t((i * 7) % 30))));
+    // Underscores sort between upper and lower case letters: the order must fold case.
+    const char16_t* mixed[] = {u"a_b", u"A_C", u"aB", u"_x", u"Zed", u"z_"};
+    for (int i = 0; i < 6; ++i)
+        props.push_back(Prop(mixed[i], wbemCimtypeSint32, TVariant(std::int32_t(100 + i))));
     Wbem.AddQueryResult(u"SELECT * FROM Wide", {Obj(u"Wide", props)});
     TComPtr<ISWbemServices> services = WmiConnectLocal();
     TWmiDataBuffer buffer(WmiExecQueryEnum(services.Get(), u"SELECT * FROM Wide").Get());
     TInterfaceHolder& row = *buffer.Record();
-    for (int round = 0; round < 2; ++round)
+    for (int round = 0; round < 2; ++round) {
         for (int i = 29; i >= 0; --i)
             EXPECT_EQ(row.GetPropertyValueByName(u"p" + IntToStr(i)).AsInteger(), i);
-    EXPECT_EQ(row.CacheCount(), 30u);
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(row.GetPropertyValueByName(AsciiUpperCase(mixed[i])).AsInteger(), 100 + i)
+                << ToUtf8(mixed[i]);
+    }
+    EXPECT_EQ(row.CacheCount(), 36u);
 }
 
 } // namespace

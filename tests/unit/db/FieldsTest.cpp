@@ -86,8 +86,14 @@ TEST(DbFields, ReadOnlyFieldRefusesWrites) {
 }
 
 TEST(DbFields, LookupIgnoresCaseAndNamesTheMissingField) {
-    TMemoryDataSet ds({{u"Name", ftWideString, 5}, {u"Caption", ftString, 5}});
+    TMemoryDataSet ds({{u"Name", ftWideString, 5},
+                       {u"Caption", ftString, 5},
+                       {u"a_b", ftInteger},
+                       {u"AB", ftInteger},
+                       {u"_z", ftInteger}});
     ds.Open();
+    for (const char16_t* name : {u"A_B", u"ab", u"_Z", u"a_b"})
+        EXPECT_NE(ds.FindField(name), nullptr) << ToUtf8(name);
     EXPECT_EQ(&ds.FieldByName(u"NAME"), &ds.Fields()[0]);
     EXPECT_EQ(ds.FindField(u"caption"), &ds.Fields()[1]);
     EXPECT_EQ(ds.FindField(u"other"), nullptr);
