@@ -302,6 +302,25 @@ TEST_F(QueryTest, ClosedDataSetTakesDefinitionsFromThePrototype) {
     EXPECT_EQ(Query->FieldDefs().Count(), 0u);
 }
 
+TEST_F(QueryTest, FieldsDefinedBeforehandAreBoundAndKept) {
+    SetResult(u"SELECT * FROM Win32_Thing", Numbered(2));
+    Query->Fields().Add(std::make_unique<TIntegerField>()).SetFieldName(u"ID");
+    Query->Open();
+    EXPECT_FALSE(Query->DefaultFields());
+    ASSERT_EQ(Query->Fields().Count(), 1u);
+    EXPECT_EQ(Query->Fields()[0].FieldNo(), 1);
+    Query->Next();
+    EXPECT_EQ(Query->FieldByName(u"Id").AsInteger(), 1);
+    Query->Close();
+    EXPECT_EQ(Query->Fields().Count(), 1u);
+
+    // An empty result has nothing to bind to and still opens.
+    SetResult(u"SELECT * FROM Win32_None", {});
+    Query->Open();
+    EXPECT_TRUE(Query->IsEmpty());
+    EXPECT_TRUE(Query->FieldByName(u"Id").IsNull());
+}
+
 TEST_F(QueryTest, AfterOpenErrorIsMarkedAndTheDataSetStaysOpen) {
     SetResult(u"SELECT * FROM Win32_Thing", Numbered(1));
     Query->AfterOpen = [](TDataSet&) { DatabaseError(u"boom"); };
