@@ -2,11 +2,16 @@
 // - ParseCannedPull: a PullResponse of Win32_Service rows parsed in process into item texts;
 // - EmulatorNtlmSealed: 10,000 rows from the emulator over NTLM-sealed HTTP (the CPU column
 //   is this process's CPU time: our client's share, not the emulator's);
+// - BridgeRowsFromEmulator: the same rows turned into scripting objects by the bridge, each
+//   kept (as the dataset's row buffer keeps them) and every property value read;
 // - PythonWinrmPeer: the same 10,000 rows through python3-winrm + xmltodict (its CPU time).
 // Run: wsmanhttp_bench --benchmark_counters_tabular=true
 
 #include "integration/wsmanhttp/EmulatorFixture.h"
+#include "platform/wsmanhttp/WinRmClient.h"
 #include "platform/wsmanhttp/WsmanReply.h"
+#include "wmi/WbemScripting.h"
+#include "wsman/VelWbemToWsmanAdapter.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -105,6 +110,67 @@ void EmulatorNtlmSealed(benchmark::State& state) {
     state.counters["rows"] = double(rows);
 }
 BENCHMARK(EmulatorNtlmSealed)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BridgeRowsFromEmulator(benchmark::State& state) {
+    auto& e = TEmulatorOnce::Get();
+    wsmanhttp::RegisterWinRmClient();
+    std::size_t rows = 0, values = 0;
+    double bytesPerRow = 0;
+    for (auto _ : state) {
+        std::size_t before = mallinfo2().uordblks;
+        com::TComPtr<wmi::ISWbemServices> services = com::MakeCom<wsman::TVelWbemToWsmanAdapter>(
+            u"[::1]", e.Emulator->Port(), u"root\\cimv2", u"alice", FromUtf8(testing::TestPassword), u"",
+            u"CORP", false, false);
+        com::TComPtr<wmi::ISWbemObjectSet> set;
+        com::TComPtr<com::IUnknown> unknown;
+        if (com::Failed(services->ExecQuery(u"SELECT * FROM Win32_Service", u"WQL", 0, nullptr, set.Put())) ||
+            com::Failed(set->Get__NewEnum(unknown.Put()))) {
+            state.SkipWithError("ExecQuery through the bridge failed");
+            return;
+        }
+        com::TComPtr<com::IEnumVARIANT> rowsEnum = unknown.As<com::IEnumVARIANT>();
+        std::vector<com::TComPtr<wmi::ISWbemObject>> kept;
+        for (;;) {
+            com::TVariant row;
+            com::ULONG fetched = 0;
+            if (rowsEnum->Next(1, &row, &fetched) != com::S_OK || fetched != 1) break;
+            com::TComPtr<wmi::ISWbemObject> object;
+            com::TComPtr<wmi::ISWbemPropertySet> props;
+            if (!row.Unknown() ||
+                com::Failed(row.Unknown()->QueryInterface(wmi::ISWbemObject::iid, object.PutVoid())) ||
+                com::Failed(object->Get_Properties_(props.Put()))) {
+                state.SkipWithError("a row is not a scripting object");
+                return;
+            }
+            com::TComPtr<com::IUnknown> propUnknown;
+            props->Get__NewEnum(propUnknown.Put());
+            com::TComPtr<com::IEnumVARIANT> propEnum = propUnknown.As<com::IEnumVARIANT>();
+            for (;;) {
+                com::TVariant p;
+                if (propEnum->Next(1, &p, &fetched) != com::S_OK || fetched != 1) break;
+                com::TComPtr<wmi::ISWbemProperty> prop;
+                if (!p.Unknown() ||
+                    com::Failed(p.Unknown()->QueryInterface(wmi::ISWbemProperty::iid, prop.PutVoid())))
+                    break;
+                com::TVariant value;
+                prop->Get_Value(&value);
+                benchmark::DoNotOptimize(value);
+                ++values;
+            }
+            kept.push_back(std::move(object));
+        }
+        rows = kept.size();
+        bytesPerRow = rows ? double(mallinfo2().uordblks - before) / double(rows) : 0;
+        if (rows == 0) {
+            state.SkipWithError("no rows through the bridge");
+            return;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t(rows));
+    state.counters["rows"] = double(rows);
+    state.counters["heap_bytes_per_kept_row"] = bytesPerRow;
+}
+BENCHMARK(BridgeRowsFromEmulator)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void PythonWinrmPeer(benchmark::State& state) {
     auto& e = TEmulatorOnce::Get();
