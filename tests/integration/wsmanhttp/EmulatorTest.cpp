@@ -173,6 +173,24 @@ TEST_F(WinRmEmulator, DroppedConnectionLogsOnAgainAndGoesOn) {
     EXPECT_GT(logons, 2) << "each new connection authenticated afresh";
 }
 
+TEST_F(WinRmEmulator, NegotiateFallsBackToNtlmWhenTheKdcIsDown) {
+    // The realm is configured, but nothing answers at its KDC.
+    FDir->Write("krb5-dead-kdc.conf", "[libdefaults]\n  dns_lookup_kdc = false\n  udp_preference_limit = 1\n"
+                                      "[realms]\n  CORP = {\n    kdc = 127.0.0.1:" +
+                                          std::to_string(FreeLoopbackPort()) + "\n  }\n");
+    setenv("KRB5_CONFIG", FDir->File("krb5-dead-kdc.conf").c_str(), 1);
+    TEmulator emulator({"--services", "10"});
+    auto start = std::chrono::steady_clock::now();
+    TSessionResult s = OpenSession(emulator.Connection(), Negotiate, TestUser, TestPassword);
+    ASSERT_EQ(s.Code, 0) << s.Error;
+    TQueryResult q = RunQuery(s.Session.Get(), "SELECT Name FROM Win32_Service");
+    UseEmptyKerberosConfig(*FDir);
+    ASSERT_EQ(q.Code, 0) << q.Error;
+    EXPECT_EQ(q.Items.size(), 10u);
+    EXPECT_EQ(emulator.WaitForLine("authenticated ", 3000), "authenticated CORP\\alice via ntlm Negotiate");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
 TEST_F(WinRmEmulator, WrongPasswordIsAClearAccessDenied) {
     TEmulator emulator({});
     auto start = std::chrono::steady_clock::now();
