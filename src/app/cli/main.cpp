@@ -11,7 +11,12 @@ namespace {
 
 volatile std::sig_atomic_t StopFlag = 0;
 
+// The first Ctrl+C stops the run after the current row; a second one ends the program.
 void OnInterrupt(int) {
+    if (StopFlag) {
+        std::signal(SIGINT, SIG_DFL);
+        std::raise(SIGINT);
+    }
     StopFlag = 1;
 }
 
