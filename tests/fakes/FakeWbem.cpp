@@ -466,7 +466,11 @@ public:
     HRESULT Get(const WideString& path, LONG flags, IDispatch*, ISWbemObject** out) override {
         *out = nullptr;
         FWorld->GetCalls.push_back({path, flags});
+        // A full path of this host finds the object stored under its relative path.
+        const WideString prefix = u"\\\\FAKEHOST\\root\\cimv2:";
         auto it = FWorld->Objects.find(path);
+        if (it == FWorld->Objects.end() && path.compare(0, prefix.size(), prefix) == 0)
+            it = FWorld->Objects.find(path.substr(prefix.size()));
         if (it == FWorld->Objects.end()) return kNotFound;
         *out = com::MakeCom<TFakeObject>(it->second, FWorld).Detach();
         return S_OK;

@@ -272,3 +272,24 @@ TEST(ScriptingVersion, ReadsTheTypeLibraryOrGivesEmpty) {
 }
 
 } // namespace
+
+namespace {
+TEST(FakeWbem, FullPathFindsWhatPutStored) {
+    fakes::TFakeWbem wbem;
+    wbem.AddObject(u"X.Id=1", fakes::Obj(u"X", {fakes::Prop(u"Name", wbemCimtypeString, u"a")}, u"X.Id=1"));
+    auto services = WmiConnectLocal();
+    com::TComPtr<ISWbemObject> object;
+    ASSERT_EQ(services->Get(u"X.Id=1", 0, nullptr, object.Put()), com::S_OK);
+    WmiSetPropertyValue(object.Get(), u"Name", TVariant(u"b"));
+    ASSERT_EQ(object->Put_(0, nullptr, nullptr), com::S_OK);
+    com::TComPtr<ISWbemObjectPath> path;
+    WideString text;
+    object->Get_Path_(path.Put());
+    path->Get_Path(&text);
+    com::TComPtr<ISWbemObject> again;
+    ASSERT_EQ(services->Get(text, 0, nullptr, again.Put()), com::S_OK);
+    TVariant value;
+    WmiGetProperty(again.Get(), u"Name")->Get_Value(&value);
+    EXPECT_EQ(value, TVariant(u"b"));
+}
+} // namespace
