@@ -306,6 +306,7 @@ private slots:
         QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Handle"));
         QCOMPARE(model->data(model->index(1, 2)).toString(), QStringLiteral("a;b"));
         QVERIFY(form->Grid->horizontalHeader()->isVisible());
+        QVERIFY(form->Grid->horizontalHeader()->font().bold());
         QCOMPARE(form->Grid->columnWidth(0),
                  2 * form->Grid->fontMetrics().horizontalAdvance(QStringLiteral("Handle")));
         QCOMPARE(form->ResultCountLabel->text(), QStringLiteral("3"));

@@ -1,6 +1,6 @@
 #include "app/window/GridModel.h"
 
-#include <QFont>
+#include <algorithm>
 
 namespace tarnwick::app::window {
 
@@ -30,13 +30,8 @@ QVariant TGridModel::data(const QModelIndex& index, int role) const {
 
 QVariant TGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal) return {};
-    if (role == Qt::DisplayRole)
+    if (role == Qt::DisplayRole) // the header's own (bold) font is the grid's
         return FFixedRows > 0 ? QString::fromStdU16String(FGrid.Cell(section, 0)) : QString();
-    if (role == Qt::FontRole) {
-        QFont bold;
-        bold.setBold(true);
-        return bold;
-    }
     return {};
 }
 
