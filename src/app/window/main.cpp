@@ -2,6 +2,7 @@
 #include "app/window/MainWindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QPixmap>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -9,9 +10,9 @@
 
 #include <cstdio>
 
-// tarnwick [--screenshot FILE.png]: with --screenshot the window starts on its design
-// defaults (its settings go to a temporary file, the user's stay untouched), is rendered
-// to FILE once shown (also offscreen) and closes.
+// tarnwick [--screenshot FILE.png [--run]]: with --screenshot the window starts on its
+// design defaults (its settings go to a temporary file, the user's stay untouched), runs
+// its query first with --run, is rendered to FILE (also offscreen) and closes.
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     tarnwick::app::RegisterPlatformBackends();
@@ -29,7 +30,12 @@ int main(int argc, char** argv) {
     if (shot >= 0) {
         QString file = args[shot + 1];
         int code = 0;
+        bool run = args.contains(QStringLiteral("--run"));
         QTimer::singleShot(200, &form, [&] {
+            if (run) {
+                form.PortScanCheckBox->setChecked(false);
+                form.TestButtonClick();
+            }
             if (!form.grab().save(file)) {
                 std::fprintf(stderr, "tarnwick: cannot write %s\n", qPrintable(file));
                 code = 1;
