@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,6 +45,8 @@ int Spawn(const std::vector<std::string>& argv, const std::string& stdinText,
     if (pid < 0) throw std::runtime_error("fork");
     if (pid == 0) {
         setpgid(0, 0);
+        // Should the test process crash, its servers go with it.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(in[0], 0);
         dup2(out[1], 1);
         dup2(err[1], 2);
