@@ -69,10 +69,13 @@ void RunProbe(TStoreState& state) {
     state.Initialised = true;
 }
 
+// An instance that outlives the shutdown finds no file: it fails rather than crashes.
 TIniFile& Ini() {
+    if (!State().IniFile) throw ERegistryException(u"The registry file was released at shutdown");
     return *State().IniFile;
 }
 TVelSRWLock& StoreLock() {
+    if (!State().Lock) throw ERegistryException(u"The registry file was released at shutdown");
     return *State().Lock;
 }
 

@@ -29,10 +29,21 @@ WideString DecodeUtf16(std::string_view bytes, bool bigEndian) {
 }
 
 WideString DecodeFile(std::string_view bytes) {
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") return FromUtf8(bytes.substr(3));
-    if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") return DecodeUtf16(bytes.substr(2), false);
-    if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF") return DecodeUtf16(bytes.substr(2), true);
-    return FromUtf8(bytes);
+    WideString text;
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        text = FromUtf8(bytes.substr(3));
+    else if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE")
+        text = DecodeUtf16(bytes.substr(2), false);
+    else if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF")
+        text = DecodeUtf16(bytes.substr(2), true);
+    else
+        text = FromUtf8(bytes);
+    // Further byte-order marks at the start (a file saved twice with one) are marks too;
+    // kept, they would read back as the mark of the UTF-8 file we write.
+    std::size_t marks = 0;
+    while (marks < text.size() && text[marks] == u'\uFEFF')
+        ++marks;
+    return text.erase(0, marks);
 }
 
 bool IsSurrogate(char16_t c) {

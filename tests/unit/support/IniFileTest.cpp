@@ -5,11 +5,13 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
 
 using namespace tarnwick;
+using namespace std::string_literals;
 using registry::ERegistryException;
 using registry::TIniFile;
 namespace fs = std::filesystem;
@@ -248,6 +250,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {u"s", u"t"}},
         TBrokenFile{"InvalidUtf8", "[s]\nk=a\xC3\x28z\n", {{u"s/k", u"a\uFFFD(z"}}, {u"s"}},
         TBrokenFile{"Utf8ByteOrderMark", "\xEF\xBB\xBF[s]\nk=v\n", {{u"s/k", u"v"}}, {u"s"}},
+        TBrokenFile{
+            "RepeatedByteOrderMarks", Utf16Le(u"\uFEFF\uFEFFk=pre\r\n[s]\r\nk=v"), {{u"s/k", u"v"}}, {u"s"}},
         TBrokenFile{"Utf16WithOddLastByte",
                     Utf16Le(u"[s]\r\nk=v\u00E9\r\n") + "\x41",
                     {{u"s/k", u"v\u00E9"}},
@@ -263,6 +267,31 @@ INSTANTIATE_TEST_SUITE_P(
                     {{u"s/k", u"1"}, {u"/x", u"2"}},
                     {u"s", u""}}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// Any bytes parse without failing, and what is written out parses back to the same
+// sections, keys and values (the written form is stable after one round).
+TEST(IniFileParse, RandomBytesParseAndRoundTrip) {
+    std::mt19937 random(20261211);
+    const std::string alphabet = "[]=\"\\;# \t\r\nabcK\x00\x01\x7F\xC3\xA9\xFF\xFE\xEF\xBB\xBF"s;
+    auto entries = [](const TIniFile::TDocument& doc) {
+        std::vector<std::tuple<WideString, WideString, WideString>> out;
+        for (const auto& section : doc.Sections)
+            for (const auto& line : section.Lines)
+                if (line.IsEntry) out.emplace_back(section.Name, line.Key, line.Value);
+        return out;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes(random() % 80, ' ');
+        for (char& c : bytes)
+            c = alphabet[random() % alphabet.size()];
+        SCOPED_TRACE(::testing::PrintToString(bytes));
+        TIniFile::TDocument first = TIniFile::Parse(bytes);
+        std::string written = TIniFile::Serialize(first);
+        TIniFile::TDocument second = TIniFile::Parse(written);
+        ASSERT_EQ(entries(second), entries(first));
+        ASSERT_EQ(TIniFile::Serialize(second), written);
+    }
+}
 
 TEST_F(IniFileTest, CommentsAndUnknownLinesSurviveAWrite) {
     WriteFile("; kept by the administrator\n[s]\n# not a key\nk=1\n\n; trailing note\n");

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <thread>
 #include <unistd.h>
 
 using namespace tarnwick;
@@ -301,6 +302,42 @@ TEST_F(VelRegistryTest, ShutdownReleasesTheFileAndTheNextCreateProbesAgain) {
     EXPECT_TRUE(again.IsFileMode());
     again.OpenKey(u"\\K", false);
     EXPECT_EQ(again.ReadInteger(u"N"), 42);
+}
+
+TEST_F(VelRegistryTest, AnInstanceThatOutlivesTheShutdownFailsCleanly) {
+    EnableFileMode();
+    TVelRegistry reg;
+    reg.OpenKey(u"\\K", true);
+    TVelRegistry::Shutdown();
+    EXPECT_THROW(reg.ReadString(u"N"), ERegistryException);
+    EXPECT_THROW(reg.WriteInteger(u"N", 1), ERegistryException);
+}
+
+// Instances on several threads share the one file under the store lock.
+TEST_F(VelRegistryTest, ThreadsShareTheFileThroughTheStoreLock) {
+    EnableFileMode();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([t] {
+            TVelRegistry reg;
+            for (int i = 0; i < 20; ++i) {
+                reg.OpenKey(u"\\T" + IntToStr(t), true);
+                reg.WriteInteger(IntToStr(i), i);
+                std::vector<WideString> sections;
+                reg.GetKeyNames(&sections);
+                (void)reg.ReadValueAsIntegerOrDefault(u"0", -1);
+            }
+        });
+    for (auto& th : threads)
+        th.join();
+    TVelRegistry::Shutdown();
+    TVelRegistry reg;
+    for (int t = 0; t < 4; ++t) {
+        reg.OpenKey(u"\\T" + IntToStr(t), false);
+        std::vector<WideString> names;
+        reg.GetValuenames(&names);
+        EXPECT_EQ(names.size(), 20u);
+    }
 }
 
 TEST_F(VelRegistryTest, ADamagedIniFileReadsAsFarAsItCan) {
