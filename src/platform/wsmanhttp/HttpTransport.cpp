@@ -166,6 +166,9 @@ THttpResponse THttpTransport::Post(const std::vector<std::string>& headers, cons
     curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
     curl_easy_setopt(h, CURLOPT_HTTPAUTH, CURLAUTH_NONE);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+    // Straight to the host, as WinRM clients do by default: connection-bound logons do not
+    // survive a proxy, and an http_proxy meant for browsing must not capture the session.
+    curl_easy_setopt(h, CURLOPT_PROXY, "");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_TCP_KEEPALIVE, 1L);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, FSettings.ConnectTimeoutMs);
