@@ -13,6 +13,7 @@ packages=(
   libkrb5-dev krb5-kdc krb5-admin-server krb5-user
   gss-ntlmssp gss-ntlmssp-dev
   python3 python3-gssapi python3-winrm python3-xmltodict
+  locales
 )
 
 missing=()
@@ -21,15 +22,24 @@ for p in "${packages[@]}"; do
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
 
-if [[ ${#missing[@]} -eq 0 ]]; then
+# A second locale for the tests of the user's number and date forms.
+need_locale=0
+locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' || need_locale=1
+
+if [[ ${#missing[@]} -eq 0 && $need_locale -eq 0 ]]; then
   exit 0
 fi
 
 cmd=(apt-get install -y --no-install-recommends "${missing[@]}")
 if [[ $(id -u) -eq 0 ]]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq || true
-  "${cmd[@]}"
+  if [[ ${#missing[@]} -gt 0 ]]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq || true
+    "${cmd[@]}"
+  fi
+  [[ $need_locale -eq 0 ]] || localedef -i de_DE -f UTF-8 de_DE.UTF-8 || true
+elif [[ ${#missing[@]} -eq 0 ]]; then
+  exit 0 # only the optional test locale is missing
 else
   echo "Missing packages. Run as root:" >&2
   echo "  sudo ${cmd[*]}" >&2

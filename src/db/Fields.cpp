@@ -1,5 +1,7 @@
 #include "db/Fields.h"
 
+#include "db/FormatSettings.h"
+
 #include "db/DataSet.h"
 #include "db/DbError.h"
 
@@ -252,7 +254,7 @@ TVariant TBooleanField::ToNative(const TVariant& value) const {
 
 WideString TFloatField::AsString() const {
     TVariant v = Value();
-    return v.IsNull() ? WideString() : FloatToStr(v.AsDouble());
+    return v.IsNull() ? WideString() : FormatFloat(v.AsDouble());
 }
 
 void TFloatField::SetAsString(const WideString& value) {
@@ -260,7 +262,7 @@ void TFloatField::SetAsString(const WideString& value) {
     double d = 0;
     if (text.empty())
         Clear();
-    else if (TryStrToFloat(text, d))
+    else if (TryParseFloat(text, d))
         SetAsFloat(d);
     else
         InvalidValue(SInvalidFloatValue, value);
@@ -276,22 +278,9 @@ WideString TDateTimeField::AsString() const {
     TVariant v = Value();
     if (v.IsNull()) return WideString();
     TDateTime value = v.AsDateTime();
-    WideString text = DateTimeToStr(value);
-    if (DataType() == ftDate) return text.substr(0, std::min<std::size_t>(text.size(), 10));
-    if (DataType() == ftTime) {
-        TDateTimeParts p = DecodeDateTime(value);
-        auto two = [](int n) {
-            WideString s = IntToStr(n);
-            return s.size() < 2 ? u"0" + s : s;
-        };
-        WideString t = two(p.Hour) + u":" + two(p.Minute) + u":" + two(p.Second);
-        if (p.Millisecond) {
-            WideString ms = IntToStr(p.Millisecond);
-            t += u"." + WideString(3 - ms.size(), u'0') + ms;
-        }
-        return t;
-    }
-    return text;
+    if (DataType() == ftDate) return FormatDateTime(value, TDateTimePart::DateOnly);
+    if (DataType() == ftTime) return FormatDateTime(value, TDateTimePart::TimeOnly);
+    return FormatDateTime(value);
 }
 
 namespace {
