@@ -63,7 +63,12 @@ TVelWbemToWsmanAdapter::TVelWbemToWsmanAdapter(const WideString& aMachineName, s
     if (aUseSSL) flags |= WSManFlagUseSsl;
 
     WideString connection = aMachineName;
-    if (aPort > 0) connection += u":" + IntToStr(aPort);
+    if (aPort > 0) {
+        // An IPv6 literal gets its brackets, or "::1:5985" would name another address.
+        if (connection.find(u':') != WideString::npos && connection.front() != u'[')
+            connection = u"[" + connection + u"]";
+        connection += u":" + IntToStr(aPort);
+    }
 
     com::TComPtr<IDispatch> session;
     if (IsLocalMachine(aMachineName))

@@ -98,6 +98,10 @@ const TCreateCase CreateCases[] = {
      WithUser(u"CORP\\admin", u"CreateSession|server1|0x21000|options")},
     {"IPv6 literal", u"[fe80::1]", 5985, false, false, u"NTLMDOMAIN:CORP", u"admin",
      WithUser(u"CORP\\admin", u"CreateSession|[fe80::1]:5985|0x21000|options")},
+    {"IPv6 literal without brackets", u"::1", 5985, false, false, u"NTLMDOMAIN:CORP", u"admin",
+     WithUser(u"CORP\\admin", u"CreateSession|[::1]:5985|0x21000|options")},
+    {"IPv6 literal without port", u"::1", 0, false, false, u"NTLMDOMAIN:CORP", u"admin",
+     WithUser(u"CORP\\admin", u"CreateSession|::1|0x21000|options")},
 };
 
 class Create : public ::testing::TestWithParam<TCreateCase> {};
