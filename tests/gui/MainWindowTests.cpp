@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -26,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <arpa/inet.h>
 #include <memory>
@@ -66,6 +68,15 @@ QByteArray ReadAll(const QString& path) {
 }
 
 } // namespace
+
+// Receives the URLs the window asks the desktop to open.
+class TUrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> Opened;
+public slots:
+    void Open(const QUrl& url) { Opened << url; }
+};
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -222,6 +233,16 @@ private slots:
         QCOMPARE(form->QueryMemo->toPlainText(),
                  QStringLiteral("SELECT *  FROM Win32_PerfRawData_Tcpip_NetworkInterface"));
         QVERIFY(form->QueryMemo->isReadOnly());
+    }
+
+    void webLinkOpensTheMakersAddress() {
+        TUrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "Open");
+        auto form = MakeForm();
+        emit form->WebLink->linkActivated(QStringLiteral("https://www.veltrano.example/"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QCOMPARE(catcher.Opened, QList<QUrl>{QUrl(QStringLiteral("https://www.veltrano.example/"))});
+        QVERIFY(form->WebLink->text().contains(QStringLiteral("href=\"https://www.veltrano.example/\"")));
     }
 
     void transportControlsFollowTheRadioButtons() {

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 using namespace tarnwick;
 using namespace tarnwick::app;
@@ -112,8 +115,11 @@ struct TCliRun {
     bool HaveEnvPassword = false;
     int Code = -1;
 
+    bool Terminal = false;
+
     int Run(const std::vector<std::string>& args) {
         TCliEnvironment env;
+        env.ErrIsTerminal = Terminal;
         env.In = &In;
         env.Out = &Out;
         env.Err = &Err;
@@ -200,4 +206,31 @@ TEST_F(CliRunTest, HelpVersionAndUsage) {
     EXPECT_EQ(bad.Run({"--format", "xml"}), 2);
     EXPECT_NE(bad.Err.str().find("--format"), std::string::npos);
     EXPECT_TRUE(Wbem.ConnectCalls.empty());
+}
+
+TEST_F(CliRunTest, CountOnATerminalAndOutputFile) {
+    char dir[] = "/tmp/app_cli.XXXXXX";
+    ASSERT_TRUE(::mkdtemp(dir));
+    std::string file = std::string(dir) + "/rows.csv";
+    Cli.Terminal = true;
+    EXPECT_EQ(Cli.Run({"--format", "csv", "--output", file, "SELECT * FROM Win32_Process"}), 0);
+    EXPECT_EQ(Cli.Out.str(), "");
+    std::string err = Cli.Err.str();
+    EXPECT_EQ(err.rfind("\rResult count: ", 0), 0u) << err;
+    EXPECT_NE(err.find("\r\033[K"), std::string::npos); // the count line is cleared at the end
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str().rfind("Handle;ThreadCount\r\n1;4\r\n", 0), 0u);
+
+    TCliRun quiet;
+    quiet.Terminal = true;
+    EXPECT_EQ(quiet.Run({"--quiet", "SELECT * FROM Win32_Process"}), 0);
+    EXPECT_EQ(quiet.Err.str(), "");
+
+    TCliRun unwritable;
+    EXPECT_EQ(
+        unwritable.Run({"--output", std::string(dir) + "/no/such/dir/x", "SELECT * FROM Win32_Process"}), 1);
+    EXPECT_NE(unwritable.Err.str().find("cannot write"), std::string::npos);
+    std::filesystem::remove_all(dir);
 }
