@@ -6,15 +6,40 @@
 
 namespace tarnwick::xml {
 
+// The compact tree: every name and value is a slice of one UTF-16 pool.
 struct TXmlDocument::TImpl {
-    pugi::xml_document Doc;
+    struct TSlice {
+        std::uint32_t Offset = 0, Length = 0;
+    };
+    struct TNode {
+        TXmlNodeKind Kind = TXmlNodeKind::Other;
+        std::uint32_t Parent = TXmlNode::NoNode, FirstChild = TXmlNode::NoNode,
+                      NextSibling = TXmlNode::NoNode;
+        TSlice Name, Value;
+        std::uint32_t FirstNs = 0, NsCount = 0; // this element's namespace declarations
+    };
+    struct TNamespace {
+        TSlice Prefix, Uri; // an empty prefix is the default namespace
+    };
+
+    WideString Pool;
+    std::vector<TNode> Nodes;
+    std::vector<TNamespace> Namespaces;
+    std::uint32_t Root = TXmlNode::NoNode;
+
+    TSlice Add(std::string_view utf8) {
+        WideString wide = FromUtf8(utf8);
+        TSlice s{static_cast<std::uint32_t>(Pool.size()), static_cast<std::uint32_t>(wide.size())};
+        Pool += wide;
+        return s;
+    }
+    WideStringView View(TSlice s) const { return WideStringView(Pool).substr(s.Offset, s.Length); }
+    const TNode& Node(std::uint32_t i) const { return Nodes[i]; }
+    // Copies the document element and everything below it, without recursion.
+    void Copy(pugi::xml_node root);
 };
 
 namespace {
-
-pugi::xml_node NodeOf(void* handle) {
-    return pugi::xml_node(static_cast<pugi::xml_node_struct*>(handle));
-}
 
 WideString Wide(const pugi::char_t* text) {
     return FromUtf8(text ? text : "");
@@ -120,6 +145,23 @@ void CheckTopLevel(const pugi::xml_document& doc) {
     if (elements > 1) throw TXmlError(u"XML text is not well-formed: more than one document element");
 }
 
+TXmlNodeKind KindOf(pugi::xml_node_type type) {
+    switch (type) {
+    case pugi::node_element:
+        return TXmlNodeKind::Element;
+    case pugi::node_pcdata:
+        return TXmlNodeKind::Text;
+    case pugi::node_cdata:
+        return TXmlNodeKind::CData;
+    case pugi::node_comment:
+        return TXmlNodeKind::Comment;
+    case pugi::node_pi:
+        return TXmlNodeKind::ProcessingInstruction;
+    default:
+        return TXmlNodeKind::Other;
+    }
+}
+
 } // namespace
 
 TXmlDocument::TXmlDocument() : FImpl(std::make_unique<TImpl>()) {}
@@ -138,7 +180,7 @@ std::shared_ptr<TXmlDocument> TXmlDocument::ParseUtf8(std::string_view text) {
 }
 
 std::shared_ptr<TXmlDocument> TXmlDocument::ParseChecked(std::string_view text) {
-    std::shared_ptr<TXmlDocument> result(new TXmlDocument());
+    pugi::xml_document doc;
     // Whitespace-only text is dropped (no parse_ws_pcdata); other text is kept untrimmed.
     // parse_doctype keeps a declaration as a node so that CheckTree can refuse it;
     // parse_fragment keeps text outside the document element so CheckTopLevel sees it;
@@ -146,46 +188,86 @@ std::shared_ptr<TXmlDocument> TXmlDocument::ParseChecked(std::string_view text) 
     const unsigned options = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol |
                              pugi::parse_wconv_attribute | pugi::parse_comments | pugi::parse_pi |
                              pugi::parse_doctype | pugi::parse_fragment;
-    pugi::xml_parse_result parsed =
-        result->FImpl->Doc.load_buffer(text.data(), text.size(), options, pugi::encoding_utf8);
+    pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size(), options, pugi::encoding_utf8);
     if (!parsed) {
         if (parsed.status == pugi::status_bad_doctype)
             throw TXmlError(u"XML text with a document type declaration (DOCTYPE) is not accepted");
         throw TXmlError(u"XML text is not well-formed: " + Wide(parsed.description()) + u" at byte " +
                         IntToStr(parsed.offset));
     }
-    CheckTree(result->FImpl->Doc);
-    CheckTopLevel(result->FImpl->Doc);
+    CheckTree(doc);
+    CheckTopLevel(doc);
+    std::shared_ptr<TXmlDocument> result(new TXmlDocument());
+    result->FImpl->Copy(doc.document_element());
     return result;
 }
 
+void TXmlDocument::TImpl::Copy(pugi::xml_node root) {
+    TImpl& impl = *this;
+    struct TPending {
+        pugi::xml_node Source;
+        std::uint32_t Parent;
+    };
+    std::vector<TPending> stack{{root, TXmlNode::NoNode}};
+    std::vector<std::uint32_t> lastChild; // per node: its last child copied so far
+    while (!stack.empty()) {
+        TPending item = stack.back();
+        stack.pop_back();
+        const auto index = static_cast<std::uint32_t>(impl.Nodes.size());
+        TNode node;
+        node.Kind = KindOf(item.Source.type());
+        node.Parent = item.Parent;
+        if (node.Kind == TXmlNodeKind::Element || node.Kind == TXmlNodeKind::ProcessingInstruction)
+            node.Name = impl.Add(item.Source.name());
+        if (node.Kind != TXmlNodeKind::Element) node.Value = impl.Add(item.Source.value());
+        if (node.Kind == TXmlNodeKind::Element) {
+            node.FirstNs = static_cast<std::uint32_t>(impl.Namespaces.size());
+            for (pugi::xml_attribute a = item.Source.first_attribute(); a; a = a.next_attribute()) {
+                std::string_view name = a.name();
+                if (name == "xmlns")
+                    impl.Namespaces.push_back({impl.Add(""), impl.Add(a.value())});
+                else if (name.substr(0, 6) == "xmlns:")
+                    impl.Namespaces.push_back({impl.Add(name.substr(6)), impl.Add(a.value())});
+            }
+            node.NsCount = static_cast<std::uint32_t>(impl.Namespaces.size()) - node.FirstNs;
+        }
+        impl.Nodes.push_back(node);
+        lastChild.push_back(TXmlNode::NoNode);
+        if (item.Parent == TXmlNode::NoNode) {
+            impl.Root = index;
+        } else {
+            std::uint32_t& last = lastChild[item.Parent];
+            if (last == TXmlNode::NoNode)
+                impl.Nodes[item.Parent].FirstChild = index;
+            else
+                impl.Nodes[last].NextSibling = index;
+            last = index;
+        }
+        // Children go on the stack last first, so they are copied in document order.
+        std::vector<pugi::xml_node> children;
+        for (pugi::xml_node c = item.Source.first_child(); c; c = c.next_sibling())
+            children.push_back(c);
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            stack.push_back({*it, index});
+    }
+    impl.Pool.shrink_to_fit();
+    impl.Nodes.shrink_to_fit();
+    impl.Namespaces.shrink_to_fit();
+}
+
 TXmlNode TXmlDocument::DocumentElement() const {
-    pugi::xml_node root = FImpl->Doc.document_element();
-    if (!root) return TXmlNode();
-    return TXmlNode(shared_from_this(), root.internal_object());
+    if (FImpl->Root == TXmlNode::NoNode) return TXmlNode();
+    return TXmlNode(shared_from_this(), FImpl->Root);
 }
 
 TXmlNodeKind TXmlNode::Kind() const {
-    switch (NodeOf(FHandle).type()) {
-    case pugi::node_null:
-        return TXmlNodeKind::Null;
-    case pugi::node_element:
-        return TXmlNodeKind::Element;
-    case pugi::node_pcdata:
-        return TXmlNodeKind::Text;
-    case pugi::node_cdata:
-        return TXmlNodeKind::CData;
-    case pugi::node_comment:
-        return TXmlNodeKind::Comment;
-    case pugi::node_pi:
-        return TXmlNodeKind::ProcessingInstruction;
-    default:
-        return TXmlNodeKind::Other;
-    }
+    return IsNull() ? TXmlNodeKind::Null : FDoc->FImpl->Node(FIndex).Kind;
 }
 
 WideString TXmlNode::Name() const {
     switch (Kind()) {
+    case TXmlNodeKind::Null:
+        return WideString();
     case TXmlNodeKind::Text:
         return u"#text";
     case TXmlNodeKind::CData:
@@ -193,7 +275,7 @@ WideString TXmlNode::Name() const {
     case TXmlNodeKind::Comment:
         return u"#comment";
     default:
-        return Wide(NodeOf(FHandle).name());
+        return WideString(FDoc->FImpl->View(FDoc->FImpl->Node(FIndex).Name));
     }
 }
 
@@ -202,61 +284,68 @@ WideString TXmlNode::LocalName() const {
 }
 
 WideString TXmlNode::NamespaceUri() const {
-    pugi::xml_node node = NodeOf(FHandle);
-    if (node.type() != pugi::node_element) return WideString();
-    const std::string name = node.name();
-    const std::size_t colon = name.find(':');
-    const std::string prefix = colon == std::string::npos ? std::string() : name.substr(0, colon);
-    if (prefix == "xml") return u"http://www.w3.org/XML/1998/namespace";
-    const std::string attribute = prefix.empty() ? std::string("xmlns") : "xmlns:" + prefix;
-    for (pugi::xml_node n = node; n && n.type() == pugi::node_element; n = n.parent())
-        if (pugi::xml_attribute a = n.attribute(attribute.c_str())) return Wide(a.value());
+    if (Kind() != TXmlNodeKind::Element) return WideString();
+    const auto& impl = *FDoc->FImpl;
+    WideStringView name = impl.View(impl.Node(FIndex).Name);
+    const std::size_t colon = name.find(u':');
+    WideStringView prefix = colon == WideStringView::npos ? WideStringView() : name.substr(0, colon);
+    if (prefix == u"xml") return u"http://www.w3.org/XML/1998/namespace";
+    for (std::uint32_t n = FIndex; n != NoNode; n = impl.Node(n).Parent) {
+        const auto& node = impl.Node(n);
+        for (std::uint32_t k = node.FirstNs; k < node.FirstNs + node.NsCount; ++k)
+            if (impl.View(impl.Namespaces[k].Prefix) == prefix)
+                return WideString(impl.View(impl.Namespaces[k].Uri));
+    }
     return WideString();
 }
 
 std::vector<TXmlNode> TXmlNode::Children() const {
     std::vector<TXmlNode> out;
-    for (pugi::xml_node c = NodeOf(FHandle).first_child(); c; c = c.next_sibling())
-        out.push_back(Wrap(c.internal_object()));
+    for (TXmlNode c = FirstChild(); !c.IsNull(); c = Wrap(FDoc->FImpl->Node(c.FIndex).NextSibling))
+        out.push_back(c);
     return out;
 }
 
 std::size_t TXmlNode::ChildCount() const {
     std::size_t n = 0;
-    for (pugi::xml_node c = NodeOf(FHandle).first_child(); c; c = c.next_sibling())
+    for (TXmlNode c = FirstChild(); !c.IsNull(); c = Wrap(FDoc->FImpl->Node(c.FIndex).NextSibling))
         ++n;
     return n;
 }
 
 TXmlNode TXmlNode::FirstChild() const {
-    return Wrap(NodeOf(FHandle).first_child().internal_object());
+    return IsNull() ? TXmlNode() : Wrap(FDoc->FImpl->Node(FIndex).FirstChild);
 }
 
 bool TXmlNode::IsTextElement() const {
-    pugi::xml_node node = NodeOf(FHandle);
-    if (node.type() != pugi::node_element) return false;
-    pugi::xml_node child = node.first_child();
-    return child && child.type() == pugi::node_pcdata && !child.next_sibling();
+    if (Kind() != TXmlNodeKind::Element) return false;
+    const auto& impl = *FDoc->FImpl;
+    std::uint32_t child = impl.Node(FIndex).FirstChild;
+    return child != NoNode && impl.Node(child).Kind == TXmlNodeKind::Text &&
+           impl.Node(child).NextSibling == NoNode;
 }
 
 WideString TXmlNode::Text() const {
-    pugi::xml_node node = NodeOf(FHandle);
-    if (node.type() != pugi::node_element) return Wide(node.value());
+    if (IsNull()) return WideString();
+    const auto& impl = *FDoc->FImpl;
+    if (impl.Node(FIndex).Kind != TXmlNodeKind::Element)
+        return WideString(impl.View(impl.Node(FIndex).Value));
     // Text and CDATA of every descendant, in document order, without recursion.
-    std::string out;
-    pugi::xml_node n = node.first_child();
-    while (n) {
-        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) out += n.value();
-        if (n.first_child()) {
-            n = n.first_child();
+    WideString out;
+    std::uint32_t n = impl.Node(FIndex).FirstChild;
+    while (n != NoNode) {
+        const auto& node = impl.Node(n);
+        if (node.Kind == TXmlNodeKind::Text || node.Kind == TXmlNodeKind::CData) out += impl.View(node.Value);
+        if (node.FirstChild != NoNode) {
+            n = node.FirstChild;
             continue;
         }
-        while (n && n != node && !n.next_sibling())
-            n = n.parent();
-        if (!n || n == node) break;
-        n = n.next_sibling();
+        while (n != NoNode && n != FIndex && impl.Node(n).NextSibling == NoNode)
+            n = impl.Node(n).Parent;
+        if (n == NoNode || n == FIndex) break;
+        n = impl.Node(n).NextSibling;
     }
-    return FromUtf8(out);
+    return out;
 }
 
 WideString LocalNamePart(WideStringView name) {

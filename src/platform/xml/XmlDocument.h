@@ -12,12 +12,15 @@
 // - a TXmlNode keeps its document alive; an empty node is safe to ask (it answers
 //   empty names, no children and empty text).
 //
-// Nodes are not safe for use from several threads at once.
+// After the parse the tree is kept in a compact form of its own (one text pool and
+// one array of nodes), a few kilobytes for a typical item, so that a result of many
+// rows can stay in memory. Nodes are not safe for use from several threads at once.
 
 #include "platform/com/Exception.h"
 #include "platform/com/WideString.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -39,9 +42,11 @@ enum class TXmlNodeKind { Null, Element, Text, CData, Comment, ProcessingInstruc
 
 class TXmlNode {
 public:
+    static constexpr std::uint32_t NoNode = 0xFFFFFFFF; // the index of no node
+
     TXmlNode() = default;
 
-    bool IsNull() const { return FHandle == nullptr; }
+    bool IsNull() const { return FIndex == NoNode; }
     TXmlNodeKind Kind() const;
     bool IsElement() const { return Kind() == TXmlNodeKind::Element; }
 
@@ -66,11 +71,12 @@ public:
 
 private:
     friend class TXmlDocument;
-    TXmlNode(std::shared_ptr<const TXmlDocument> doc, void* handle) : FDoc(std::move(doc)), FHandle(handle) {}
-    TXmlNode Wrap(void* handle) const { return handle ? TXmlNode(FDoc, handle) : TXmlNode(); }
+    TXmlNode(std::shared_ptr<const TXmlDocument> doc, std::uint32_t index)
+        : FDoc(std::move(doc)), FIndex(index) {}
+    TXmlNode Wrap(std::uint32_t index) const { return index == NoNode ? TXmlNode() : TXmlNode(FDoc, index); }
 
     std::shared_ptr<const TXmlDocument> FDoc;
-    void* FHandle = nullptr; // a pugi::xml_node_struct of FDoc
+    std::uint32_t FIndex = NoNode; // a node of FDoc's tree
 };
 
 class TXmlDocument : public std::enable_shared_from_this<TXmlDocument> {
@@ -86,6 +92,7 @@ public:
     TXmlNode DocumentElement() const;
 
 private:
+    friend class TXmlNode;
     struct TImpl;
     TXmlDocument();
     // The parse of valid UTF-8 within the length limit.
