@@ -32,6 +32,8 @@ Transport:
   --port N              WS-Management port, 1 to 65535 (default: 5985)
   --ssl                 WS-Management over HTTPS
   --kerberos            enforce Kerberos (default: Negotiate)
+  --ca-file FILE        trust the CA certificates in FILE (PEM) besides the system's
+  --insecure            do not check the server's certificate (prints a warning)
 Query and output:
   --preset N            preset query 0 to 5 instead of a WQL text:
                           0 OS, 1 processes, 2 logical disks, 3 memory, 4 processor, 5 network
@@ -87,7 +89,8 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args) {
         bool takesValue = arg == "--host" || arg == "--user" || arg == "--domain" ||
                           arg == "--domain-prefix" || arg == "--namespace" || arg == "--port" ||
                           arg == "--preset" || arg == "--mode" || arg == "--format" || arg == "--output" ||
-                          arg == "--password-file" || arg == "--password" || arg == "--list";
+                          arg == "--password-file" || arg == "--password" || arg == "--list" ||
+                          arg == "--ca-file";
         std::string value;
         if (takesValue) {
             if (inlineValue) {
@@ -164,6 +167,12 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args) {
             if (!IsListingName(value))
                 return fail("--list is accounts, disks, namespaces or classes, not \"" + value + "\"");
             o.List = value;
+        } else if (arg == "--ca-file") {
+            o.CaFile = value;
+            wsmanOnly = true;
+        } else if (arg == "--insecure") {
+            o.Insecure = true;
+            wsmanOnly = true;
         } else if (arg == "--quiet" || arg == "-q")
             o.Quiet = true;
         else if (arg == "--help" || arg == "-h")
@@ -183,7 +192,7 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args) {
         }
     }
     if (dcom && wsman) return fail("--dcom and --wsman exclude each other");
-    if (wsmanOnly && !wsman) return fail("--port, --ssl and --kerberos need --wsman");
+    if (wsmanOnly && !wsman) return fail("--port, --ssl, --kerberos, --ca-file and --insecure need --wsman");
     if (portCheck && wsman) return fail("--port-check needs DCOM");
     if (preset && query) return fail("give either --preset or a WQL query, not both");
     if (!o.List.empty() && (preset || query))

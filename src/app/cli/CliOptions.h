@@ -18,6 +18,8 @@ struct TCliOptions {
     std::string List;           // --list: accounts, disks, namespaces or classes; empty: the query
     std::string PasswordFile;   // first line is the password
     bool PasswordStdin = false; // first line of standard input is the password
+    std::string CaFile;         // --ca-file: a CA the WinRM client trusts besides the system's
+    bool Insecure = false;      // --insecure: no certificate check (a warning is printed)
     bool Quiet = false;
     bool Help = false;
     bool Version = false;

@@ -5,6 +5,7 @@
 #include "app/cli/CliOutput.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 
@@ -87,6 +88,10 @@ int RunCommandLine(const std::vector<std::string>& args, const TCliEnvironment& 
         *env.Out << "tarnwick-cli " << TARNWICK_VERSION << "\n";
         return 0;
     }
+
+    // The WinRM client reads its TLS switches from the environment, as the window does.
+    if (!o.CaFile.empty()) ::setenv("TARNWICK_CA_FILE", o.CaFile.c_str(), 1);
+    if (o.Insecure) ::setenv("TARNWICK_INSECURE", "1", 1);
 
     std::string password;
     if (!o.PasswordFile.empty()) {

@@ -44,6 +44,9 @@ TEST(CliOptions, ValuesReachTheRunInputs) {
                                        "5986",
                                        "--ssl",
                                        "--kerberos",
+                                       "--ca-file",
+                                       "ca.pem",
+                                       "--insecure",
                                        "--mode",
                                        "integer",
                                        "--format",
@@ -66,6 +69,8 @@ TEST(CliOptions, ValuesReachTheRunInputs) {
     EXPECT_EQ(r.Options->Format, TOutputFormat::Json);
     EXPECT_EQ(r.Options->OutputFile, "o.json");
     EXPECT_TRUE(r.Options->Quiet);
+    EXPECT_EQ(r.Options->CaFile, "ca.pem");
+    EXPECT_TRUE(r.Options->Insecure);
 
     r = ParseCommandLine({"--dcom", "--portscan", "--preset", "5", "--typed"});
     ASSERT_TRUE(r.Options) << r.Error;
@@ -81,6 +86,8 @@ TEST(CliOptions, BadUsageIsRefused) {
         {"--port", "x", "--wsman"},
         {"--port", "5986"},
         {"--ssl"},
+        {"--insecure"},
+        {"--ca-file", "ca.pem"},
         {"--dcom", "--wsman"},
         {"--wsman", "--port-check"},
         {"--preset", "6"},
