@@ -18,6 +18,7 @@ Target and credentials:
   --domain D            domain
   --domain-prefix P     domain prefix (default: NTLMDOMAIN:)
   --namespace NS        WMI namespace (default: root\cimV2)
+  --password PASSWORD   the password itself (other users can see it: prefer the ways below)
   --password-file FILE  read the password from the first line of FILE
   --password-stdin      read the password from the first line of standard input
                         Otherwise the password comes from the environment variable
@@ -115,8 +116,7 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args) {
         else if (arg == "--namespace")
             o.Inputs.NameSpace = FromUtf8(value);
         else if (arg == "--password")
-            return fail("--password is refused: other users could read it from the process list. Use "
-                        "TARNWICK_PASSWORD, --password-file FILE or --password-stdin");
+            o.Password = value;
         else if (arg == "--password-file")
             o.PasswordFile = value;
         else if (arg == "--password-stdin")
@@ -197,6 +197,8 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (preset && query) return fail("give either --preset or a WQL query, not both");
     if (!o.List.empty() && (preset || query))
         return fail("--list runs no query: give no --preset or WQL query");
+    if (o.Password && (!o.PasswordFile.empty() || o.PasswordStdin))
+        return fail("--password excludes --password-file and --password-stdin");
     if (!o.PasswordFile.empty() && o.PasswordStdin)
         return fail("--password-file and --password-stdin exclude each other");
     o.Inputs.UseDcom = !wsman;

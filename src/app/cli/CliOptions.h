@@ -17,6 +17,7 @@ struct TCliOptions {
     std::string OutputFile;     // empty: standard output
     std::string List;           // --list: accounts, disks, namespaces or classes; empty: the query
     std::string PasswordFile;   // first line is the password
+    std::optional<std::string> Password; // --password: visible to other users, so it warns
     bool PasswordStdin = false; // first line of standard input is the password
     std::string CaFile;         // --ca-file: a CA the WinRM client trusts besides the system's
     bool Insecure = false;      // --insecure: no certificate check (a warning is printed)

@@ -94,7 +94,12 @@ int RunCommandLine(const std::vector<std::string>& args, const TCliEnvironment& 
     if (o.Insecure) ::setenv("TARNWICK_INSECURE", "1", 1);
 
     std::string password;
-    if (!o.PasswordFile.empty()) {
+    if (o.Password) {
+        err << "tarnwick-cli: warning: a password on the command line can be seen by other users of this "
+               "computer; use TARNWICK_PASSWORD, --password-file FILE, --password-stdin or the prompt\n";
+        password = *o.Password;
+        Wipe(*o.Password);
+    } else if (!o.PasswordFile.empty()) {
         std::ifstream file(o.PasswordFile);
         if (!file || !FirstLine(file, password)) {
             err << "tarnwick-cli: cannot read the password from " << o.PasswordFile << "\n";

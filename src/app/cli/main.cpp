@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <string_view>
 #include <termios.h>
 #include <unistd.h>
 
@@ -39,6 +40,16 @@ bool PromptPassword(std::string& password) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    // A password given as an argument is blanked in the process's own argument list,
+    // so the process list shows it only for the moment before this line.
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        char* secret = arg == "--password" && i + 1 < argc ? argv[i + 1]
+                       : arg.rfind("--password=", 0) == 0 ? argv[i] + 11
+                                                          : nullptr;
+        if (secret)
+            for (char* p = secret; *p; ++p) *p = 'x';
+    }
     tarnwick::app::RegisterPlatformBackends();
     struct sigaction action {};
     action.sa_handler = OnInterrupt;

@@ -97,7 +97,7 @@ TEST(CliOptions, BadUsageIsRefused) {
         {"--mode", "float"},
         {"--host"},
         {"--bogus"},
-        {"--password", "secret"},
+        {"--password", "secret", "--password-stdin"},
         {"--quiet=1"},
         {"--password-stdin", "--password-file", "f"},
     };
@@ -198,6 +198,13 @@ TEST_F(CliRunTest, PasswordSources) {
     stdinRun.In.str("from-stdin\r\nsecond line\n");
     EXPECT_EQ(stdinRun.Run({"--user", "u", "--password-stdin", "--quiet", "SELECT * FROM Win32_Process"}), 0);
     EXPECT_EQ(Wbem.ConnectCalls.back().Password, u"from-stdin");
+
+    TCliRun argument; // accepted, with a warning that does not repeat it
+    EXPECT_EQ(argument.Run({"--user", "u", "--password", "from-argv", "--quiet", "SELECT * FROM Win32_Process"}),
+              0);
+    EXPECT_EQ(Wbem.ConnectCalls.back().Password, u"from-argv");
+    EXPECT_NE(argument.Err.str().find("warning: a password on the command line"), std::string::npos);
+    EXPECT_EQ(argument.Err.str().find("from-argv"), std::string::npos);
 
     TCliRun missing;
     EXPECT_EQ(missing.Run({"--password-file", "/nonexistent/pw", "SELECT * FROM Win32_Process"}), 2);
