@@ -1,12 +1,13 @@
 # make test     installs what is missing, builds, runs every test
-# make run      builds and runs the window (or the CLI when no display is set)
+# make run      builds and runs tarnwick-cli on this computer (Win32_OperatingSystem)
+# make window   builds and opens the window; make screenshot renders it to build/tarnwick.png
 # make format   formats the sources with the repository's .clang-format
 BUILD ?= build
 SAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test test-asan format clean
+.PHONY: all deps configure build test test-asan format clean run window screenshot
 
 all: build
 
@@ -40,15 +41,17 @@ clean:
 # otherwise shows how to use tarnwick-cli and runs it once against this computer.
 .PHONY: run
 run: deps configure
-	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-	  cmake --build $(BUILD) -j $(JOBS) --target tarnwick && $(BUILD)/src/app/window/tarnwick; \
-	else \
-	  cmake --build $(BUILD) -j $(JOBS) --target tarnwick-cli || exit 1; \
-	  echo "No display is set, so here is the command line (all options: docs/cli.md or --help):"; \
-	  echo "  $(BUILD)/src/app/cli/tarnwick-cli [--host H --user U] [--wsman [--port N] [--ssl]] \"WQL\""; \
-	  echo "  $(BUILD)/src/app/cli/tarnwick-cli \"SELECT * FROM Win32_OperatingSystem\""; \
-	  $(BUILD)/src/app/cli/tarnwick-cli "SELECT * FROM Win32_OperatingSystem"; \
-	fi
+	cmake --build $(BUILD) -j $(JOBS) --target tarnwick-cli
+	$(BUILD)/src/app/cli/tarnwick-cli "Select * FROM Win32_OperatingSystem"
+
+window: deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target tarnwick
+	$(BUILD)/src/app/window/tarnwick
+
+screenshot: deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target tarnwick
+	QT_QPA_PLATFORM=offscreen $(BUILD)/src/app/window/tarnwick --screenshot $(BUILD)/tarnwick.png --run
+	@echo "Wrote $(BUILD)/tarnwick.png"
 
 # make emulator   starts the WinRM emulator with demo data on [::1]:5985 (EMULATOR_PORT=...)
 EMULATOR_PORT ?= 5985
