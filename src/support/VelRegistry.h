@@ -34,6 +34,8 @@ class TVelRegistry {
 public:
     explicit TVelRegistry(bool aForceRegistryMode = false);
     TVelRegistry(std::uint32_t aAccess, bool aForceRegistryMode);
+    // An access mask alone would silently turn into aForceRegistryMode.
+    explicit TVelRegistry(std::uint32_t aAccess) = delete;
     ~TVelRegistry(); // Flush
     TVelRegistry(const TVelRegistry&) = delete;
     TVelRegistry& operator=(const TVelRegistry&) = delete;
