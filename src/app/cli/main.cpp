@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
         if (secret)
             for (char* p = secret; *p; ++p) *p = 'x';
     }
-    tarnwick::app::RegisterPlatformBackends();
+    tarnwick::app::TProgramLifetime lifetime;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     ::sigaction(SIGINT, &action, nullptr);

@@ -15,7 +15,7 @@
 // its query first with --run, is rendered to FILE (also offscreen) and closes.
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    tarnwick::app::RegisterPlatformBackends();
+    tarnwick::app::TProgramLifetime lifetime;
     QStringList args = QApplication::arguments();
     qsizetype shot = args.indexOf(QStringLiteral("--screenshot"));
     if (shot >= 0 && shot + 1 >= args.size()) {
