@@ -3,9 +3,7 @@
 #include "platform/net/TcpClient.h"
 #include "wmi/WmiConnection.h"
 
-#if defined(TARNWICK_HAVE_DATASET)
 #include "dataset/WmiDataSet.h"
-#endif
 
 #include <chrono>
 #include <exception>
@@ -38,6 +36,18 @@ TTestRun::TTestRun(ITestRunView& view, TStringGrid& grid, TQueryHistory& history
 
 TTestRun::~TTestRun() = default;
 
+void ConfigureConnection(wmi::TWmiConnection& connection, const TRunInputs& inputs) {
+    connection.SetUseWSMan(!inputs.UseDcom);
+    connection.SetMachineName(inputs.Host);
+    connection.Credentials().SetUserName(inputs.User);
+    connection.Credentials().SetPassword(inputs.Password);
+    connection.Credentials().SetAuthority(inputs.DomainPrefix + inputs.Domain);
+    connection.SetNameSpace(Trim(inputs.NameSpace));
+    connection.SetWSManPort(inputs.WsmanPort);
+    connection.SetWSManUseSSL(inputs.WsmanSsl);
+    connection.SetEnforceKerberos(inputs.AuthenticationIndex == 1);
+}
+
 void TTestRun::Execute() {
     TRunInputs inputs = FView.RunInputs();
     FHistory.AddToHistory(inputs.QueryText);
@@ -49,24 +59,12 @@ void TTestRun::Execute() {
 
         vQuery.reset();
         vConnection = std::make_unique<wmi::TWmiConnection>();
-        vConnection->SetUseWSMan(!inputs.UseDcom);
-        vConnection->SetMachineName(inputs.Host);
-        vConnection->Credentials().SetUserName(inputs.User);
-        vConnection->Credentials().SetPassword(inputs.Password);
-        vConnection->Credentials().SetAuthority(inputs.DomainPrefix + inputs.Domain);
-        vConnection->SetNameSpace(Trim(inputs.NameSpace));
-        vConnection->SetWSManPort(inputs.WsmanPort);
-        vConnection->SetWSManUseSSL(inputs.WsmanSsl);
-        vConnection->SetEnforceKerberos(inputs.AuthenticationIndex == 1);
+        ConfigureConnection(*vConnection, inputs);
 
-#if defined(TARNWICK_HAVE_DATASET)
         vQuery = std::make_unique<dataset::TWmiQuery>();
         vQuery->SetConnection(vConnection.get());
         vQuery->SetWQLText(inputs.QueryText.empty() ? WideString(DefaultRunQuery) : inputs.QueryText);
         vQuery->Open();
-#else
-        throw Exception(u"The query dataset is not part of this build");
-#endif
 
         FView.SetResultLine(u"Result of: " + inputs.QueryText);
         FView.ShowBasicPage();
@@ -74,7 +72,6 @@ void TTestRun::Execute() {
         FRunning = true;
         FView.SetRunningState(true);
 
-#if defined(TARNWICK_HAVE_DATASET)
         int i = 0;
         while (!vQuery->Eof() && !CancelNow) {
             FGrid.AddRow();
@@ -94,7 +91,6 @@ void TTestRun::Execute() {
             FView.SetResultCountText(IntToStr(i));
             FView.ProcessMessages();
         }
-#endif
         FinishRun(inputs, true);
         auto ms =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
@@ -119,13 +115,11 @@ void TTestRun::FinishRun(const TRunInputs& inputs, bool raiseCloseError) {
     FView.ShowBasicPage();
     // The controls go back to idle and both objects are freed even when closing fails.
     std::exception_ptr closeError;
-#if defined(TARNWICK_HAVE_DATASET)
     try {
         if (vQuery && vQuery->Active()) vQuery->Close();
     } catch (...) {
         closeError = std::current_exception();
     }
-#endif
     vQuery.reset();
     vConnection.reset();
     CancelNow = false;
@@ -135,7 +129,6 @@ void TTestRun::FinishRun(const TRunInputs& inputs, bool raiseCloseError) {
 }
 
 WideString TTestRun::ReadCell(int fieldIndex, int calcBase) {
-#if defined(TARNWICK_HAVE_DATASET)
     db::TField* field = &vQuery->FieldByName(vQuery->Fields()[std::size_t(fieldIndex)].FieldName());
     try {
         if (field->IsNull()) return {};
@@ -152,11 +145,6 @@ WideString TTestRun::ReadCell(int fieldIndex, int calcBase) {
         }
         throw Exception(u"Error reading field \"" + field->FieldName() + u"\": " + message);
     }
-#else
-    (void)fieldIndex;
-    (void)calcBase;
-    return {};
-#endif
 }
 
 } // namespace tarnwick::app

@@ -75,6 +75,9 @@ WideString RunErrorText(const WideString& message, const WideString& nameSpaceFi
 // Portscan" are both chosen; host "127.0.0.1" when the host field is empty. Throws
 // Exception(PortErrorText) when the port does not accept a connection.
 void CheckRpcPort(const TRunInputs& inputs);
+// Copies the run's settings into a connection: transport, machine, credentials (the
+// authority is the domain prefix followed by the domain), namespace and WS-Management options.
+void ConfigureConnection(wmi::TWmiConnection& connection, const TRunInputs& inputs);
 
 class TTestRun {
 public:

@@ -13,15 +13,7 @@ bool IsListingName(const std::string& name) {
 void RunListing(const std::string& listing, const TRunInputs& inputs, std::ostream& out) {
     CheckRpcPort(inputs);
     wmi::TWmiConnection connection;
-    connection.SetUseWSMan(!inputs.UseDcom);
-    connection.SetMachineName(inputs.Host);
-    connection.Credentials().SetUserName(inputs.User);
-    connection.Credentials().SetPassword(inputs.Password);
-    connection.Credentials().SetAuthority(inputs.DomainPrefix + inputs.Domain);
-    connection.SetNameSpace(Trim(inputs.NameSpace));
-    connection.SetWSManPort(inputs.WsmanPort);
-    connection.SetWSManUseSSL(inputs.WsmanSsl);
-    connection.SetEnforceKerberos(inputs.AuthenticationIndex == 1);
+    ConfigureConnection(connection, inputs);
     connection.Open();
 
     std::vector<WideString> names;
