@@ -432,6 +432,28 @@ private slots:
         QVERIFY(FWbem->ConnectCalls.empty());
     }
 
+    void closingAfterARunWithLongFieldNames() {
+        // Names too long for a short string's inline buffer. The second run leaves the
+        // header's size hint to be computed again, which hiding the shown window on its
+        // destruction does: it must not read the names from the grid after the grid is gone.
+        FWbem->AddQueryResult(
+            kProcessQuery,
+            {fakes::Obj(u"Win32_Process",
+                        {fakes::Prop(u"ExecutablePathOfTheProcess", wmi::wbemCimtypeString,
+                                     TVariant(u"C:\\Windows\\System32\\a-rather-long-file-name.exe")),
+                         fakes::Prop(u"WorkingSetSizeInBytes", wmi::wbemCimtypeUint32, TVariant(4096))})});
+        auto form = MakeForm();
+        form->PortScanCheckBox->setChecked(false);
+        ClickPreset(*form, 1);
+        form->show();
+        form->TestButton->click();
+        form->TestButton->click();
+        QCOMPARE(form->Grid->model()->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral("ExecutablePathOfTheProcess"));
+        form.reset();
+        QVERIFY(FErrors.isEmpty());
+    }
+
     void saveWritesTheGridAndCancelWritesNothing() {
         AddProcesses();
         FWbem->FailNextAtRow = 2;

@@ -138,7 +138,10 @@ TForm1::TForm1(TForm1Hooks hooks, QWidget* parent)
 
 TForm1::~TForm1() {
     WriteSettings();
-    FGrid.SetObserver(nullptr);
+    // The grid is a member and goes before the child widgets: the view lets go of the
+    // model, and the model of the grid, while the grid is still there.
+    Grid->setModel(nullptr);
+    delete FModel;
 }
 int TForm1::QueryIndex() const {
     return FQueryButtons->checkedId();
