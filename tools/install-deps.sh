@@ -13,7 +13,7 @@ packages=(
   libkrb5-dev krb5-kdc krb5-admin-server krb5-user
   gss-ntlmssp gss-ntlmssp-dev
   python3 python3-gssapi python3-winrm python3-xmltodict
-  locales
+  locales fonts-dejavu-core fontconfig
 )
 
 missing=()
