@@ -35,6 +35,9 @@ struct TRunInputs {
     int AuthenticationIndex = 0; // 1 is "Enforce Kerberos"
     WideString QueryText;        // the memo's whole text
     int CalcBase = 1;            // 0 "use integer" (typed text), 1 "use extended" (raw value)
+
+    // Every copy wipes its password when it goes.
+    ~TRunInputs() { SecureWipe(Password); }
 };
 
 // What the run needs of its window (or of the command line). Every call is made on

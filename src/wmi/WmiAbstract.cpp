@@ -17,6 +17,13 @@ void TWmiCredentials::SetText(WideString& field, const WideString& value) {
     Changed();
 }
 
+void TWmiCredentials::SetPassword(const WideString& value) {
+    if (FPassword == value) return;
+    SecureWipe(FPassword);
+    FPassword = value;
+    Changed();
+}
+
 static WideString JoinLines(const std::vector<WideString>& lines) {
     WideString text;
     for (const auto& line : lines) text += line + u"\r\n";
@@ -40,7 +47,7 @@ void TWmiCredentials::Assign(const TWmiCredentials& source) {
 
 void TWmiCredentials::Clear() {
     FUserName.clear();
-    FPassword.clear();
+    SecureWipe(FPassword);
     FAuthority.clear();
     FLocale.clear();
     FOptions.clear();

@@ -23,6 +23,7 @@ public:
     using TNotify = std::function<void(TWmiCredentials& sender)>;
 
     TWmiCredentials() = default;
+    ~TWmiCredentials() { SecureWipe(FPassword); }
     TWmiCredentials(const TWmiCredentials&) = delete;
     TWmiCredentials& operator=(const TWmiCredentials&) = delete;
 
@@ -34,7 +35,8 @@ public:
     const std::vector<WideString>& Options() const { return FOptions; }
 
     void SetUserName(const WideString& value) { SetText(FUserName, value); }
-    void SetPassword(const WideString& value) { SetText(FPassword, value); }
+    // The password's old text is wiped when it is replaced.
+    void SetPassword(const WideString& value);
     void SetAuthority(const WideString& value) { SetText(FAuthority, value); }
     void SetLocale(const WideString& value) { SetText(FLocale, value); }
     // No list: nothing. Otherwise the lines are copied when their joined text differs.

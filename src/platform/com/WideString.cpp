@@ -13,7 +13,8 @@ std::string ToUtf8(WideStringView text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
@@ -66,8 +67,10 @@ WideString FromUtf8(std::string_view text) {
         bool ok = i + len <= text.size();
         for (std::size_t k = 1; ok && k < len; ++k) {
             unsigned char cb = static_cast<unsigned char>(text[i + k]);
-            if ((cb & 0xC0) != 0x80) ok = false;
-            else c = (c << 6) | (cb & 0x3F);
+            if ((cb & 0xC0) != 0x80)
+                ok = false;
+            else
+                c = (c << 6) | (cb & 0x3F);
         }
         static constexpr char32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
         if (!ok || c < minimum[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
@@ -89,13 +92,15 @@ WideString FromUtf8(std::string_view text) {
 
 WideString AsciiLowerCase(WideStringView text) {
     WideString out(text);
-    for (auto& c : out) c = AsciiLower(c);
+    for (auto& c : out)
+        c = AsciiLower(c);
     return out;
 }
 
 WideString AsciiUpperCase(WideStringView text) {
     WideString out(text);
-    for (auto& c : out) c = AsciiUpper(c);
+    for (auto& c : out)
+        c = AsciiUpper(c);
     return out;
 }
 
@@ -109,7 +114,9 @@ int CompareText(WideStringView a, WideStringView b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
-bool SameText(WideStringView a, WideStringView b) { return a.size() == b.size() && CompareText(a, b) == 0; }
+bool SameText(WideStringView a, WideStringView b) {
+    return a.size() == b.size() && CompareText(a, b) == 0;
+}
 
 std::size_t FindText(WideStringView haystack, WideStringView needle, std::size_t from) {
     if (needle.size() > haystack.size()) return WideString::npos;
@@ -121,21 +128,26 @@ std::size_t FindText(WideStringView haystack, WideStringView needle, std::size_t
 
 WideString TrimLeft(WideStringView text) {
     std::size_t b = 0;
-    while (b < text.size() && text[b] <= 32) ++b;
+    while (b < text.size() && text[b] <= 32)
+        ++b;
     return WideString(text.substr(b));
 }
 
 WideString TrimRight(WideStringView text) {
     std::size_t e = text.size();
-    while (e > 0 && text[e - 1] <= 32) --e;
+    while (e > 0 && text[e - 1] <= 32)
+        --e;
     return WideString(text.substr(0, e));
 }
 
-WideString Trim(WideStringView text) { return TrimLeft(TrimRight(text)); }
+WideString Trim(WideStringView text) {
+    return TrimLeft(TrimRight(text));
+}
 
 static WideString Ascii(const char* s) {
     WideString out;
-    while (*s) out += char16_t(*s++);
+    while (*s)
+        out += char16_t(*s++);
     return out;
 }
 
@@ -219,7 +231,8 @@ bool TryStrToFloat(WideStringView text, double& value) {
     std::string s;
     if (!NarrowAscii(text, s)) return false;
     for (char c : s)
-        if (!((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E')) return false;
+        if (!((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E'))
+            return false;
     // from_chars is locale-independent, unlike strtod; it takes no leading '+'.
     const char* first = s.c_str() + (s[0] == '+' ? 1 : 0);
     double v = 0;
@@ -242,6 +255,13 @@ WideString ReplaceAll(WideStringView text, WideStringView from, WideStringView t
     }
     out.append(text.substr(pos));
     return out;
+}
+
+void SecureWipe(WideString& text) noexcept {
+    volatile char16_t* p = text.data();
+    for (std::size_t i = 0; i < text.size(); ++i)
+        p[i] = 0;
+    text.clear();
 }
 
 } // namespace tarnwick

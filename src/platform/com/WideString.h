@@ -46,4 +46,8 @@ bool TryStrToFloat(WideStringView text, double& value);
 
 WideString ReplaceAll(WideStringView text, WideStringView from, WideStringView to);
 
+// Overwrites the characters (in a way the compiler keeps) and empties the text; for
+// passwords, before their buffer is freed or reused.
+void SecureWipe(WideString& text) noexcept;
+
 } // namespace tarnwick

@@ -176,5 +176,15 @@ TEST(WideStringHelpers, ReplaceAll) {
     EXPECT_EQ(ReplaceAll(u"", u"a", u"x"), u"");
 }
 
+TEST(SecureWipe, OverwritesTheBufferAndEmptiesTheText) {
+    WideString secret(40, u's'); // longer than the small-string buffer: a heap block
+    const char16_t* block = secret.data();
+    SecureWipe(secret);
+    EXPECT_TRUE(secret.empty());
+    EXPECT_EQ(secret.data(), block); // the same block, now zeroed
+    for (std::size_t i = 0; i < 40; ++i)
+        EXPECT_EQ(block[i], u'\0') << i;
+}
+
 } // namespace
 } // namespace tarnwick
