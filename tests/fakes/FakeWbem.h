@@ -6,7 +6,8 @@
 //
 //   fakes::TFakeWbem wbem;
 //   wbem.AddQueryResult(u"SELECT * FROM Win32_Process",
-//       {fakes::Obj(u"Win32_Process", {fakes::Prop(u"Handle", wmi::wbemCimtypeString, TVariant(u"1"), {u"KEY"}),
+//       {fakes::Obj(u"Win32_Process", {fakes::Prop(u"Handle", wmi::wbemCimtypeString, TVariant(u"1"),
+//       {u"KEY"}),
 //                                      fakes::Prop(u"ThreadCount", wmi::wbemCimtypeUint32, TVariant(4))})});
 
 #include "platform/com/ClassRegistry.h"
@@ -84,8 +85,8 @@ public:
 
     // Failures on demand.
     HRESULT ConnectResult = com::S_OK;
-    HRESULT ExecQueryResult = com::S_OK;  // also used for unknown queries: 0x80041010 when S_OK
-    int FailNextAtRow = -1;                // 0-based row whose Next fails
+    HRESULT ExecQueryResult = com::S_OK; // also used for unknown queries: 0x80041010 when S_OK
+    int FailNextAtRow = -1;              // 0-based row whose Next fails
     HRESULT NextFailure = com::E_FAIL;
     HRESULT PutResult = com::S_OK;
     HRESULT DeleteResult = com::S_OK;
