@@ -14,7 +14,9 @@ bool NeutralLocale(int category) {
            std::strncmp(name, "C.", 2) == 0;
 }
 
-WideString Two(int n) { return (n < 10 ? u"0" : u"") + IntToStr(n); }
+WideString Two(int n) {
+    return (n < 10 ? u"0" : u"") + IntToStr(n);
+}
 
 WideString NeutralTime(const TDateTimeParts& p) {
     WideString t = Two(p.Hour) + u":" + Two(p.Minute) + u":" + Two(p.Second);
@@ -68,13 +70,17 @@ WideString FormatDateTime(TDateTime value, TDateTimePart part) {
     TDateTimeParts p = DecodeDateTime(value);
     bool midnight = p.Hour == 0 && p.Minute == 0 && p.Second == 0 && p.Millisecond == 0;
     bool neutral = NeutralLocale(LC_TIME);
-    WideString date = neutral ? IntToStr(p.Year) + u"-" + Two(p.Month) + u"-" + Two(p.Day) : LocaleForm(D_FMT, p);
+    WideString date =
+        neutral ? IntToStr(p.Year) + u"-" + Two(p.Month) + u"-" + Two(p.Day) : LocaleForm(D_FMT, p);
     if (p.Year < 1000 && neutral) date = WideString(4 - IntToStr(p.Year).size(), u'0') + date;
     WideString time = neutral ? NeutralTime(p) : LocaleForm(T_FMT, p);
     switch (part) {
-    case TDateTimePart::DateOnly: return date;
-    case TDateTimePart::TimeOnly: return time;
-    default: return midnight ? date : date + u" " + time;
+    case TDateTimePart::DateOnly:
+        return date;
+    case TDateTimePart::TimeOnly:
+        return time;
+    default:
+        return midnight ? date : date + u" " + time;
     }
 }
 

@@ -8,16 +8,20 @@ namespace tarnwick::errors {
 
 TWmiException::TWmiException(WideString msg) : Exception(std::move(msg)) {}
 
-TWmiException::TWmiException(HRESULT errorCode, WideString msg) : Exception(std::move(msg)), FErrorCode(errorCode) {}
+TWmiException::TWmiException(HRESULT errorCode, WideString msg)
+    : Exception(std::move(msg)), FErrorCode(errorCode) {}
 
 void WmiCheck(HRESULT code) {
     if (!WmiSucceeded(code)) RaiseWmiError(code);
 }
 
-void RaiseWmiError(HRESULT code) { throw TWmiException(code, WmiErrorMessage(code)); }
+void RaiseWmiError(HRESULT code) {
+    throw TWmiException(code, WmiErrorMessage(code));
+}
 
 static WideString TrimSystemMessage(WideString text) {
-    while (!text.empty() && (text.back() <= 32 || text.back() == u'.')) text.pop_back();
+    while (!text.empty() && (text.back() <= 32 || text.back() == u'.'))
+        text.pop_back();
     return text;
 }
 
@@ -26,8 +30,9 @@ WideString WmiErrorMessage(HRESULT code) {
     auto table = WmiErrorTable();
     auto it = std::lower_bound(table.begin(), table.end(), bits,
                                [](const TWmiErrorRow& r, std::uint32_t c) { return r.Code < c; });
-    WideString text = it != table.end() && it->Code == bits ? WideString(it->Text)
-                                                            : TrimSystemMessage(osmessages::SystemErrorMessage(code));
+    WideString text = it != table.end() && it->Code == bits
+                          ? WideString(it->Text)
+                          : TrimSystemMessage(osmessages::SystemErrorMessage(code));
     return IntToHex(bits, 8) + u": " + text;
 }
 

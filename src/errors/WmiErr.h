@@ -23,7 +23,9 @@ private:
 };
 
 // True when the code is not negative: 0, S_FALSE and positive method returns pass.
-constexpr bool WmiSucceeded(HRESULT code) { return code >= 0; }
+constexpr bool WmiSucceeded(HRESULT code) {
+    return code >= 0;
+}
 // Raises TWmiException for a negative code; nothing otherwise.
 void WmiCheck(HRESULT code);
 [[noreturn]] void RaiseWmiError(HRESULT code);

@@ -22,6 +22,8 @@ void FinalizeComForThread() {
     tComInitialized = false;
 }
 
-bool ComInitializedOnThisThread() { return tComInitialized; }
+bool ComInitializedOnThisThread() {
+    return tComInitialized;
+}
 
 } // namespace tarnwick::wmi

@@ -19,8 +19,10 @@ WideString TNTStringTokenizer::NextToken() {
     auto isDelimiter = [this](char16_t c) { return FDelimeters.find(c) != WideString::npos; };
     if (isDelimiter(FString[static_cast<std::size_t>(FPosition - 1)])) return WideString();
     std::int32_t end = FPosition;
-    while (end <= length && !isDelimiter(FString[static_cast<std::size_t>(end - 1)])) ++end;
-    WideString token = FString.substr(static_cast<std::size_t>(FPosition - 1), static_cast<std::size_t>(end - FPosition));
+    while (end <= length && !isDelimiter(FString[static_cast<std::size_t>(end - 1)]))
+        ++end;
+    WideString token =
+        FString.substr(static_cast<std::size_t>(FPosition - 1), static_cast<std::size_t>(end - FPosition));
     FPosition = end; // onto the delimiter, or one past the end
     return token;
 }

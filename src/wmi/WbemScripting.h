@@ -168,8 +168,8 @@ struct ISWbemPropertySet : IDispatch {
     // 0x80041002 (not found) for a name the set does not have.
     virtual HRESULT Item(const WideString& strName, LONG iFlags, ISWbemProperty** objWbemProperty) = 0;
     virtual HRESULT Get_Count(LONG* iCount) = 0;
-    virtual HRESULT Add(const WideString& strName, WbemCimtypeEnum iCimType, VARIANT_BOOL bIsArray, LONG iFlags,
-                        ISWbemProperty** objWbemProperty) = 0;
+    virtual HRESULT Add(const WideString& strName, WbemCimtypeEnum iCimType, VARIANT_BOOL bIsArray,
+                        LONG iFlags, ISWbemProperty** objWbemProperty) = 0;
     virtual HRESULT Remove(const WideString& strName, LONG iFlags) = 0;
 };
 
@@ -222,13 +222,15 @@ struct ISWbemObjectPath : IDispatch {
 struct ISWbemObject : IDispatch {
     using Base = IDispatch;
     static constexpr IID iid = com::MakeGuid("76A6415A-CB41-11D1-8B02-00600806D9B6");
-    virtual HRESULT Put_(LONG iFlags, IDispatch* objWbemNamedValueSet, ISWbemObjectPath** objWbemObjectPath) = 0;
+    virtual HRESULT Put_(LONG iFlags, IDispatch* objWbemNamedValueSet,
+                         ISWbemObjectPath** objWbemObjectPath) = 0;
     virtual HRESULT PutAsync_(IDispatch* objWbemSink, LONG iFlags, IDispatch* objWbemNamedValueSet,
                               IDispatch* objWbemAsyncContext) = 0;
     virtual HRESULT Delete_(LONG iFlags, IDispatch* objWbemNamedValueSet) = 0;
     virtual HRESULT DeleteAsync_(IDispatch* objWbemSink, LONG iFlags, IDispatch* objWbemNamedValueSet,
                                  IDispatch* objWbemAsyncContext) = 0;
-    virtual HRESULT Instances_(LONG iFlags, IDispatch* objWbemNamedValueSet, ISWbemObjectSet** objWbemObjectSet) = 0;
+    virtual HRESULT Instances_(LONG iFlags, IDispatch* objWbemNamedValueSet,
+                               ISWbemObjectSet** objWbemObjectSet) = 0;
     virtual HRESULT InstancesAsync_(IDispatch* objWbemSink, LONG iFlags, IDispatch* objWbemNamedValueSet,
                                     IDispatch* objWbemAsyncContext) = 0;
     virtual HRESULT Subclasses_(LONG iFlags, IDispatch* objWbemNamedValueSet,
@@ -301,8 +303,8 @@ struct ISWbemServices : IDispatch {
                                 ISWbemObjectSet** objWbemObjectSet) = 0;
     virtual HRESULT InstancesOfAsync(IDispatch* objWbemSink, const WideString& strClass, LONG iFlags,
                                      IDispatch* objWbemNamedValueSet, IDispatch* objWbemAsyncContext) = 0;
-    virtual HRESULT SubclassesOf(const WideString& strSuperclass, LONG iFlags, IDispatch* objWbemNamedValueSet,
-                                 ISWbemObjectSet** objWbemObjectSet) = 0;
+    virtual HRESULT SubclassesOf(const WideString& strSuperclass, LONG iFlags,
+                                 IDispatch* objWbemNamedValueSet, ISWbemObjectSet** objWbemObjectSet) = 0;
     virtual HRESULT SubclassesOfAsync(IDispatch* objWbemSink, const WideString& strSuperclass, LONG iFlags,
                                       IDispatch* objWbemNamedValueSet, IDispatch* objWbemAsyncContext) = 0;
     virtual HRESULT ExecQuery(const WideString& strQuery, const WideString& strQueryLanguage, LONG iFlags,
@@ -312,8 +314,8 @@ struct ISWbemServices : IDispatch {
                                    IDispatch* objWbemNamedValueSet, IDispatch* objWbemAsyncContext) = 0;
     virtual HRESULT AssociatorsOf(const WideString& strObjectPath, const WideString& strAssocClass,
                                   const WideString& strResultClass, const WideString& strResultRole,
-                                  const WideString& strRole, VARIANT_BOOL bClassesOnly, VARIANT_BOOL bSchemaOnly,
-                                  const WideString& strRequiredAssocQualifier,
+                                  const WideString& strRole, VARIANT_BOOL bClassesOnly,
+                                  VARIANT_BOOL bSchemaOnly, const WideString& strRequiredAssocQualifier,
                                   const WideString& strRequiredQualifier, LONG iFlags,
                                   IDispatch* objWbemNamedValueSet, ISWbemObjectSet** objWbemObjectSet) = 0;
     virtual HRESULT AssociatorsOfAsync(IDispatch* objWbemSink, const WideString& strObjectPath,
@@ -324,9 +326,10 @@ struct ISWbemServices : IDispatch {
                                        const WideString& strRequiredQualifier, LONG iFlags,
                                        IDispatch* objWbemNamedValueSet, IDispatch* objWbemAsyncContext) = 0;
     virtual HRESULT ReferencesTo(const WideString& strObjectPath, const WideString& strResultClass,
-                                 const WideString& strRole, VARIANT_BOOL bClassesOnly, VARIANT_BOOL bSchemaOnly,
-                                 const WideString& strRequiredQualifier, LONG iFlags,
-                                 IDispatch* objWbemNamedValueSet, ISWbemObjectSet** objWbemObjectSet) = 0;
+                                 const WideString& strRole, VARIANT_BOOL bClassesOnly,
+                                 VARIANT_BOOL bSchemaOnly, const WideString& strRequiredQualifier,
+                                 LONG iFlags, IDispatch* objWbemNamedValueSet,
+                                 ISWbemObjectSet** objWbemObjectSet) = 0;
     virtual HRESULT ReferencesToAsync(IDispatch* objWbemSink, const WideString& strObjectPath,
                                       const WideString& strResultClass, const WideString& strRole,
                                       VARIANT_BOOL bClassesOnly, VARIANT_BOOL bSchemaOnly,
@@ -344,8 +347,9 @@ struct ISWbemServices : IDispatch {
                                IDispatch* objWbemInParameters, LONG iFlags, IDispatch* objWbemNamedValueSet,
                                ISWbemObject** objWbemOutParameters) = 0;
     virtual HRESULT ExecMethodAsync(IDispatch* objWbemSink, const WideString& strObjectPath,
-                                    const WideString& strMethodName, IDispatch* objWbemInParameters, LONG iFlags,
-                                    IDispatch* objWbemNamedValueSet, IDispatch* objWbemAsyncContext) = 0;
+                                    const WideString& strMethodName, IDispatch* objWbemInParameters,
+                                    LONG iFlags, IDispatch* objWbemNamedValueSet,
+                                    IDispatch* objWbemAsyncContext) = 0;
     virtual HRESULT Get_Security_(ISWbemSecurity** objWbemSecurity) = 0;
 };
 
@@ -354,8 +358,9 @@ struct ISWbemLocator : IDispatch {
     static constexpr IID iid = com::MakeGuid("76A6415B-CB41-11D1-8B02-00600806D9B6");
     virtual HRESULT ConnectServer(const WideString& strServer, const WideString& strNamespace,
                                   const WideString& strUser, const WideString& strPassword,
-                                  const WideString& strLocale, const WideString& strAuthority, LONG iSecurityFlags,
-                                  IDispatch* objWbemNamedValueSet, ISWbemServices** objWbemServices) = 0;
+                                  const WideString& strLocale, const WideString& strAuthority,
+                                  LONG iSecurityFlags, IDispatch* objWbemNamedValueSet,
+                                  ISWbemServices** objWbemServices) = 0;
     virtual HRESULT Get_Security_(ISWbemSecurity** objWbemSecurity) = 0;
 };
 

@@ -26,7 +26,8 @@ void TWmiCredentials::SetPassword(const WideString& value) {
 
 static WideString JoinLines(const std::vector<WideString>& lines) {
     WideString text;
-    for (const auto& line : lines) text += line + u"\r\n";
+    for (const auto& line : lines)
+        text += line + u"\r\n";
     return text;
 }
 
@@ -90,7 +91,9 @@ TWmiAbstract::~TWmiAbstract() {
     FCredentials.OnChange = nullptr;
 }
 
-bool TWmiAbstract::Active() const { return static_cast<bool>(FNativeInterface); }
+bool TWmiAbstract::Active() const {
+    return static_cast<bool>(FNativeInterface);
+}
 
 void TWmiAbstract::SetActive(bool value) {
     if (value == Active()) return;
@@ -122,8 +125,9 @@ void TWmiAbstract::ConnectServices() {
         const TWsmanServicesFactory& factory = WsmanServicesFactory();
         if (!factory)
             throw errors::TWmiException(u"WS-Management is not available in this build of the program.");
-        services = factory(FMachineName, FWSManPort, FNameSpace, FCredentials.UserName(), FCredentials.Password(),
-                           FCredentials.Locale(), FCredentials.Authority(), FEnforceKerberos, FWSManUseSSL);
+        services =
+            factory(FMachineName, FWSManPort, FNameSpace, FCredentials.UserName(), FCredentials.Password(),
+                    FCredentials.Locale(), FCredentials.Authority(), FEnforceKerberos, FWSManUseSSL);
     } else {
         TComPtr<ISWbemNamedValueSet> context = FCredentials.CreateNamedValueSet();
         services = WmiConnect(FMachineName, FNameSpace, FCredentials.UserName(), FCredentials.Password(),

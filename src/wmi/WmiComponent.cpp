@@ -5,6 +5,8 @@ namespace tarnwick::wmi {
 TWmiComponent::TWmiComponent(db::TComponent* owner)
     : TWmiAbstract(owner), FSystemInfo(std::make_unique<TAdsSystemInfo>()) {}
 
-TWmiComponent::~TWmiComponent() { FSystemInfo.reset(); }
+TWmiComponent::~TWmiComponent() {
+    FSystemInfo.reset();
+}
 
 } // namespace tarnwick::wmi

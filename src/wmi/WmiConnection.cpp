@@ -15,9 +15,13 @@ TWmiConnection::~TWmiConnection() {
     FWmiConnection.reset(); // releases the services object without notifications
 }
 
-bool TWmiConnection::GetConnected() { return FWmiConnection && FWmiConnection->Active(); }
+bool TWmiConnection::GetConnected() {
+    return FWmiConnection && FWmiConnection->Active();
+}
 
-void TWmiConnection::DoConnect() { FWmiConnection->SetActive(true); }
+void TWmiConnection::DoConnect() {
+    FWmiConnection->SetActive(true);
+}
 
 void TWmiConnection::DoDisconnect() {
     FWmiConnection->SetActive(false);
@@ -33,8 +37,8 @@ void TWmiConnection::SetObjectPath(const WideString& value) {
     FCurrentObject.Reset();
 }
 
-bool TWmiConnection::ExecWQLQuery(const WideString& AQuery, TComPtr<ISWbemObjectSet>& wmiResult, std::int32_t iFlags,
-                                  IDispatch* objWbemNamedValueSet) {
+bool TWmiConnection::ExecWQLQuery(const WideString& AQuery, TComPtr<ISWbemObjectSet>& wmiResult,
+                                  std::int32_t iFlags, IDispatch* objWbemNamedValueSet) {
     wmiResult.Reset();
     const TComPtr<ISWbemServices>& services = FWmiConnection->WmiServices();
     if (!services) throw errors::TWmiException(u"Component is not Active.");

@@ -29,8 +29,9 @@ void SetImpersonate(ISWbemServices* services) {
 } // namespace
 
 TComPtr<ISWbemServices> WmiConnect(const WideString& MachineName, const WideString& NameSpace,
-                                   const WideString& UserName, const WideString& Password, const WideString& Locale,
-                                   const WideString& Authority, ISWbemNamedValueSet* context) {
+                                   const WideString& UserName, const WideString& Password,
+                                   const WideString& Locale, const WideString& Authority,
+                                   ISWbemNamedValueSet* context) {
     EnsureComInitialized();
     TComPtr<ISWbemLocator> locator = CreateLocator();
     TComPtr<ISWbemServices> services;
@@ -44,8 +45,8 @@ TComPtr<ISWbemServices> WmiConnectLocal() {
     EnsureComInitialized();
     TComPtr<ISWbemLocator> locator = CreateLocator();
     TComPtr<ISWbemServices> services;
-    if (locator->ConnectServer(WideString(), u"root\\cimv2", WideString(), WideString(), WideString(), WideString(),
-                               wbemConnectFlagUseMaxWait, nullptr, services.Put()) != com::S_OK)
+    if (locator->ConnectServer(WideString(), u"root\\cimv2", WideString(), WideString(), WideString(),
+                               WideString(), wbemConnectFlagUseMaxWait, nullptr, services.Put()) != com::S_OK)
         return nullptr;
     SetImpersonate(services.Get());
     return services;
@@ -123,7 +124,8 @@ WideString DateTimeToDmtf(std::int32_t offsetMinutes, TDateTime value) {
     int n = std::snprintf(buf, sizeof buf, "%4.4u%2.2u%2.2u%2.2u%2.2u%2.2u.%3.3d000", unsigned(p.Year),
                           unsigned(p.Month), unsigned(p.Day), unsigned(p.Hour), unsigned(p.Minute),
                           unsigned(p.Second), p.Millisecond);
-    std::snprintf(buf + n, sizeof buf - std::size_t(n), offsetMinutes < 0 ? "%3.3d" : "+%3.3d", int(offsetMinutes));
+    std::snprintf(buf + n, sizeof buf - std::size_t(n), offsetMinutes < 0 ? "%3.3d" : "+%3.3d",
+                  int(offsetMinutes));
     return FromUtf8(buf);
 }
 
@@ -155,8 +157,10 @@ TDateTime DmtfToDateTimeEx(const WideString& text, std::int32_t& offsetMinutes) 
         if (day == 0) day = today.Day;
     }
     auto fits = [](std::int64_t v) { return v >= 0 && v <= 9999; };
-    if (!fits(year) || !fits(month) || !fits(day) || !fits(hour) || !fits(minute) || !fits(second)) return fail();
-    TDateTimeParts parts{int(year), int(month), int(day), int(hour), int(minute), int(second), int(micro / 1000)};
+    if (!fits(year) || !fits(month) || !fits(day) || !fits(hour) || !fits(minute) || !fits(second))
+        return fail();
+    TDateTimeParts parts{int(year),   int(month),  int(day),         int(hour),
+                         int(minute), int(second), int(micro / 1000)};
     TDateTime result;
     if (!TryEncodeDateTime(parts, result)) return fail();
     offsetMinutes = static_cast<std::int32_t>(offset);
@@ -210,7 +214,8 @@ WideString WmiValueToText(const TVariant& value) {
 WideString GetWbemScriptingVersion() {
     try {
         TComPtr<ISWbemLocator> locator;
-        if (com::CoCreateInstance(CLSID_SWbemLocator, com::CLSCTX_ALL, locator) != com::S_OK || !locator) return {};
+        if (com::CoCreateInstance(CLSID_SWbemLocator, com::CLSCTX_ALL, locator) != com::S_OK || !locator)
+            return {};
         TComPtr<com::ITypeInfo> typeInfo;
         if (locator->GetTypeInfo(0, 0, typeInfo.Put()) != com::S_OK || !typeInfo) return {};
         TComPtr<com::ITypeLib> typeLib;

@@ -17,8 +17,9 @@ using com::TComPtr;
 // Connects over the platform's scripting locator: EnsureComInitialized, the
 // locator, ConnectServer (security flags 128), then impersonation level 3.
 TComPtr<ISWbemServices> WmiConnect(const WideString& MachineName, const WideString& NameSpace,
-                                   const WideString& UserName, const WideString& Password, const WideString& Locale,
-                                   const WideString& Authority, ISWbemNamedValueSet* context);
+                                   const WideString& UserName, const WideString& Password,
+                                   const WideString& Locale, const WideString& Authority,
+                                   ISWbemNamedValueSet* context);
 // root\cimv2 of the local computer; none when ConnectServer refuses.
 TComPtr<ISWbemServices> WmiConnectLocal();
 // The class-shaped object describing the query's result properties, taken from the

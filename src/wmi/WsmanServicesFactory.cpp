@@ -8,7 +8,11 @@ TWsmanServicesFactory& Slot() {
 }
 } // namespace
 
-void SetWsmanServicesFactory(TWsmanServicesFactory factory) { Slot() = std::move(factory); }
-const TWsmanServicesFactory& WsmanServicesFactory() { return Slot(); }
+void SetWsmanServicesFactory(TWsmanServicesFactory factory) {
+    Slot() = std::move(factory);
+}
+const TWsmanServicesFactory& WsmanServicesFactory() {
+    return Slot();
+}
 
 } // namespace tarnwick::wmi

@@ -25,13 +25,19 @@ TClassRegistry& TClassRegistry::Instance() {
 
 void TClassRegistry::Register(const CLSID& clsid, TClassFactory factory) {
     std::lock_guard lock(TheStore().Lock);
-    if (factory) TheStore().Classes[clsid] = std::move(factory);
-    else TheStore().Classes.erase(clsid);
+    if (factory)
+        TheStore().Classes[clsid] = std::move(factory);
+    else
+        TheStore().Classes.erase(clsid);
 }
 
-void TClassRegistry::Unregister(const CLSID& clsid) { Register(clsid, nullptr); }
+void TClassRegistry::Unregister(const CLSID& clsid) {
+    Register(clsid, nullptr);
+}
 
-bool TClassRegistry::IsRegistered(const CLSID& clsid) const { return static_cast<bool>(Find(clsid)); }
+bool TClassRegistry::IsRegistered(const CLSID& clsid) const {
+    return static_cast<bool>(Find(clsid));
+}
 
 TClassFactory TClassRegistry::Find(const CLSID& clsid) const {
     std::lock_guard lock(TheStore().Lock);
@@ -44,9 +50,12 @@ TScopedClassRegistration::TScopedClassRegistration(const CLSID& clsid, TClassFac
     TClassRegistry::Instance().Register(clsid, std::move(factory));
 }
 
-TScopedClassRegistration::~TScopedClassRegistration() { TClassRegistry::Instance().Register(FClsid, FPrevious); }
+TScopedClassRegistration::~TScopedClassRegistration() {
+    TClassRegistry::Instance().Register(FClsid, FPrevious);
+}
 
-HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, DWORD /*clsContext*/, const IID& riid, void** ppv) {
+HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, DWORD /*clsContext*/, const IID& riid,
+                         void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;

@@ -39,8 +39,7 @@ private:
 };
 
 // A factory that makes a new T (a TComObject) for each request.
-template <class T>
-TClassFactory FactoryOf() {
+template <class T> TClassFactory FactoryOf() {
     return [](const IID& riid, void** ppv) -> HRESULT {
         TComPtr<T> object = MakeCom<T>();
         return object->QueryInterface(riid, ppv);
@@ -50,8 +49,7 @@ TClassFactory FactoryOf() {
 // REGDB_E_CLASSNOTREG for a class nobody registered; CLASS_E_NOAGGREGATION for an outer object.
 HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, DWORD clsContext, const IID& riid, void** ppv);
 
-template <class T>
-HRESULT CoCreateInstance(const CLSID& clsid, DWORD clsContext, TComPtr<T>& result) {
+template <class T> HRESULT CoCreateInstance(const CLSID& clsid, DWORD clsContext, TComPtr<T>& result) {
     return CoCreateInstance(clsid, nullptr, clsContext, T::iid, result.PutVoid());
 }
 

@@ -12,8 +12,7 @@
 
 namespace tarnwick::com {
 
-template <class... Interfaces>
-class TComObject : public Interfaces... {
+template <class... Interfaces> class TComObject : public Interfaces... {
     static_assert(sizeof...(Interfaces) > 0, "a COM object declares at least one interface");
     using First = std::tuple_element_t<0, std::tuple<Interfaces...>>;
 
@@ -46,18 +45,18 @@ protected:
     TComObject& operator=(const TComObject&) = delete;
 
 private:
-    template <class I>
-    static bool Implements(const IID& riid) {
+    template <class I> static bool Implements(const IID& riid) {
         if (riid == I::iid) return true;
-        if constexpr (std::is_same_v<I, IUnknown>) return false;
-        else return Implements<typename I::Base>(riid);
+        if constexpr (std::is_same_v<I, IUnknown>)
+            return false;
+        else
+            return Implements<typename I::Base>(riid);
     }
 
     std::atomic<ULONG> FRefCount{0};
 };
 
-template <class T, class... Args>
-TComPtr<T> MakeCom(Args&&... args) {
+template <class T, class... Args> TComPtr<T> MakeCom(Args&&... args) {
     return TComPtr<T>(new T(std::forward<Args>(args)...));
 }
 

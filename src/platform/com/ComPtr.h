@@ -9,8 +9,7 @@
 
 namespace tarnwick::com {
 
-template <class T>
-class TComPtr {
+template <class T> class TComPtr {
 public:
     TComPtr() = default;
     TComPtr(std::nullptr_t) {}
@@ -54,14 +53,12 @@ public:
     }
 
     // QueryInterface for U; empty when the object does not answer it.
-    template <class U>
-    TComPtr<U> As() const {
+    template <class U> TComPtr<U> As() const {
         TComPtr<U> result;
         if (FPtr) FPtr->QueryInterface(U::iid, result.PutVoid());
         return result;
     }
-    template <class U>
-    HRESULT As(TComPtr<U>& result) const {
+    template <class U> HRESULT As(TComPtr<U>& result) const {
         if (!FPtr) {
             result.Reset();
             return E_POINTER;

@@ -15,9 +15,9 @@ HRESULT CoInitializeEx(void* /*reserved*/, DWORD coInit) {
     return S_OK;
 }
 
-HRESULT CoInitializeSecurity(void* securityDescriptor, LONG authServiceCount, void* authServices, void* reserved1,
-                             DWORD authnLevel, DWORD impLevel, void* authList, DWORD capabilities,
-                             void* reserved3) {
+HRESULT CoInitializeSecurity(void* securityDescriptor, LONG authServiceCount, void* authServices,
+                             void* reserved1, DWORD authnLevel, DWORD impLevel, void* authList,
+                             DWORD capabilities, void* reserved3) {
     std::lock_guard lock(gLock);
     ++gTrace.SecurityCalls;
     gTrace.LastAuthServiceCount = authServiceCount;

@@ -15,8 +15,9 @@ inline constexpr DWORD RPC_C_IMP_LEVEL_IMPERSONATE = 3;
 inline constexpr DWORD EOAC_NONE = 0;
 
 HRESULT CoInitializeEx(void* reserved, DWORD coInit);
-HRESULT CoInitializeSecurity(void* securityDescriptor, LONG authServiceCount, void* authServices, void* reserved1,
-                             DWORD authnLevel, DWORD impLevel, void* authList, DWORD capabilities, void* reserved3);
+HRESULT CoInitializeSecurity(void* securityDescriptor, LONG authServiceCount, void* authServices,
+                             void* reserved1, DWORD authnLevel, DWORD impLevel, void* authList,
+                             DWORD capabilities, void* reserved3);
 void CoUninitialize();
 
 // What the calls of this process asked for (for tests).

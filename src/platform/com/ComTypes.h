@@ -14,9 +14,15 @@ using UINT = std::uint32_t;
 using LCID = std::uint32_t;
 using DISPID = std::int32_t;
 
-constexpr HRESULT Hr(std::uint32_t bits) { return static_cast<HRESULT>(bits); }
-constexpr bool Succeeded(HRESULT hr) { return hr >= 0; }
-constexpr bool Failed(HRESULT hr) { return hr < 0; }
+constexpr HRESULT Hr(std::uint32_t bits) {
+    return static_cast<HRESULT>(bits);
+}
+constexpr bool Succeeded(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool Failed(HRESULT hr) {
+    return hr < 0;
+}
 
 inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT S_FALSE = 1;
@@ -81,7 +87,8 @@ constexpr std::uint32_t HexDigit(char c) {
 }
 constexpr std::uint32_t Hex(const char* s, int n) {
     std::uint32_t v = 0;
-    for (int i = 0; i < n; ++i) v = v * 16 + HexDigit(s[i]);
+    for (int i = 0; i < n; ++i)
+        v = v * 16 + HexDigit(s[i]);
     return v;
 }
 } // namespace detail
@@ -95,7 +102,8 @@ constexpr GUID MakeGuid(const char (&s)[37]) {
     g.Data3 = static_cast<std::uint16_t>(detail::Hex(s + 14, 4));
     g.Data4[0] = static_cast<std::uint8_t>(detail::Hex(s + 19, 2));
     g.Data4[1] = static_cast<std::uint8_t>(detail::Hex(s + 21, 2));
-    for (int i = 0; i < 6; ++i) g.Data4[2 + i] = static_cast<std::uint8_t>(detail::Hex(s + 24 + 2 * i, 2));
+    for (int i = 0; i < 6; ++i)
+        g.Data4[2 + i] = static_cast<std::uint8_t>(detail::Hex(s + 24 + 2 * i, 2));
     return g;
 }
 

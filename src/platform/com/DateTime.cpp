@@ -36,7 +36,9 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
 
 const std::int64_t kEpoch = DaysFromCivil(1899, 12, 30);
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 } // namespace
 
@@ -45,7 +47,8 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& result) {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
     int limit = days[month - 1] + (month == 2 && IsLeap(year) ? 1 : 0);
     if (day > limit) return false;
-    result = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpoch);
+    result = static_cast<double>(
+        DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpoch);
     return true;
 }
 
@@ -96,7 +99,9 @@ TDateTimeParts DecodeDateTime(TDateTime value) {
     return p;
 }
 
-TDateTime UnixSecondsToDateTime(double seconds) { return 25569.0 + seconds / 86400.0; }
+TDateTime UnixSecondsToDateTime(double seconds) {
+    return 25569.0 + seconds / 86400.0;
+}
 
 TDateTime Now() {
     using namespace std::chrono;
@@ -105,14 +110,21 @@ TDateTime Now() {
     std::tm local{};
     localtime_r(&t, &local);
     int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-    TDateTimeParts p{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                     local.tm_sec > 59 ? 59 : local.tm_sec, ms};
+    TDateTimeParts p{local.tm_year + 1900,
+                     local.tm_mon + 1,
+                     local.tm_mday,
+                     local.tm_hour,
+                     local.tm_min,
+                     local.tm_sec > 59 ? 59 : local.tm_sec,
+                     ms};
     TDateTime r = 0;
     TryEncodeDateTime(p, r);
     return r;
 }
 
-TDateTime Date() { return std::trunc(Now()); }
+TDateTime Date() {
+    return std::trunc(Now());
+}
 
 WideString DateTimeToStr(TDateTime value) {
     TDateTimeParts p = DecodeDateTime(value);
@@ -120,8 +132,8 @@ WideString DateTimeToStr(TDateTime value) {
     if (p.Hour == 0 && p.Minute == 0 && p.Second == 0 && p.Millisecond == 0)
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", p.Year, p.Month, p.Day);
     else if (p.Millisecond == 0)
-        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", p.Year, p.Month, p.Day, p.Hour, p.Minute,
-                      p.Second);
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", p.Year, p.Month, p.Day, p.Hour,
+                      p.Minute, p.Second);
     else
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", p.Year, p.Month, p.Day, p.Hour,
                       p.Minute, p.Second, p.Millisecond);

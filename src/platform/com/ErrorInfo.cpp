@@ -5,7 +5,9 @@ namespace {
 thread_local WideString tErrorInfo;
 }
 
-void SetErrorInfo(WideString description) { tErrorInfo = std::move(description); }
+void SetErrorInfo(WideString description) {
+    tErrorInfo = std::move(description);
+}
 
 WideString TakeErrorInfo() {
     WideString out = std::move(tErrorInfo);
@@ -13,6 +15,8 @@ WideString TakeErrorInfo() {
     return out;
 }
 
-void ClearErrorInfo() { tErrorInfo.clear(); }
+void ClearErrorInfo() {
+    tErrorInfo.clear();
+}
 
 } // namespace tarnwick::com

@@ -66,8 +66,9 @@ struct IDispatch : IUnknown {
     virtual HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) = 0;
     virtual HRESULT GetIDsOfNames(const IID& riid, const WideString* rgszNames, UINT cNames, LCID lcid,
                                   DISPID* rgDispId) = 0;
-    virtual HRESULT Invoke(DISPID dispIdMember, const IID& riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
-                           TVariant* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) = 0;
+    virtual HRESULT Invoke(DISPID dispIdMember, const IID& riid, LCID lcid, WORD wFlags,
+                           DISPPARAMS* pDispParams, TVariant* pVarResult, EXCEPINFO* pExcepInfo,
+                           UINT* puArgErr) = 0;
 };
 
 struct IEnumVARIANT : IUnknown {

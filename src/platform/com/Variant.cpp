@@ -22,12 +22,12 @@ TVariant TVariant::Null() {
     return v;
 }
 
-#define TW_SMALL(name, vt, type, field)                                                                         \
-    TVariant TVariant::name(type value) {                                                                      \
-        TVariant v;                                                                                            \
-        v.FType = vt;                                                                                          \
-        v.FNum.field = value;                                                                                  \
-        return v;                                                                                              \
+#define TW_SMALL(name, vt, type, field)                                                                      \
+    TVariant TVariant::name(type value) {                                                                    \
+        TVariant v;                                                                                          \
+        v.FType = vt;                                                                                        \
+        v.FNum.field = value;                                                                                \
+        return v;                                                                                            \
     }
 TW_SMALL(FromI1, VT_I1, std::int8_t, I)
 TW_SMALL(FromUI1, VT_UI1, std::uint8_t, U)
@@ -69,12 +69,18 @@ static const std::vector<TVariant>& NoElements() {
     return none;
 }
 
-std::int32_t TVariant::LowBound() const { return FArray ? FArray->LowBound : 0; }
+std::int32_t TVariant::LowBound() const {
+    return FArray ? FArray->LowBound : 0;
+}
 std::int32_t TVariant::HighBound() const {
     return FArray ? FArray->LowBound + static_cast<std::int32_t>(FArray->Elements.size()) - 1 : -1;
 }
-std::size_t TVariant::ElementCount() const { return FArray ? FArray->Elements.size() : 0; }
-const std::vector<TVariant>& TVariant::Elements() const { return FArray ? FArray->Elements : NoElements(); }
+std::size_t TVariant::ElementCount() const {
+    return FArray ? FArray->Elements.size() : 0;
+}
+const std::vector<TVariant>& TVariant::Elements() const {
+    return FArray ? FArray->Elements : NoElements();
+}
 
 void TVariant::CheckArrayIndex(std::int32_t index) const {
     if (!FArray || index < LowBound() || index > HighBound())
@@ -94,42 +100,92 @@ void TVariant::SetElement(std::int32_t index, TVariant value) {
 WideString VarTypeName(VARTYPE type) {
     WideString base;
     switch (type & VT_TYPEMASK) {
-    case VT_EMPTY: base = u"Empty"; break;
-    case VT_NULL: base = u"Null"; break;
-    case VT_I1: base = u"ShortInt"; break;
-    case VT_UI1: base = u"Byte"; break;
-    case VT_I2: base = u"SmallInt"; break;
-    case VT_UI2: base = u"Word"; break;
-    case VT_I4: case VT_INT: base = u"Integer"; break;
-    case VT_UI4: case VT_UINT: base = u"LongWord"; break;
-    case VT_I8: base = u"Int64"; break;
-    case VT_UI8: base = u"UInt64"; break;
-    case VT_R4: base = u"Single"; break;
-    case VT_R8: base = u"Double"; break;
-    case VT_CY: base = u"Currency"; break;
-    case VT_DATE: base = u"Date"; break;
-    case VT_BSTR: base = u"OleStr"; break;
-    case VT_DISPATCH: base = u"Dispatch"; break;
-    case VT_ERROR: base = u"Error"; break;
-    case VT_BOOL: base = u"Boolean"; break;
-    case VT_VARIANT: base = u"Variant"; break;
-    case VT_UNKNOWN: base = u"Unknown"; break;
-    case VT_DECIMAL: base = u"Decimal"; break;
-    default: base = u"$" + IntToHex(type & VT_TYPEMASK, 4); break;
+    case VT_EMPTY:
+        base = u"Empty";
+        break;
+    case VT_NULL:
+        base = u"Null";
+        break;
+    case VT_I1:
+        base = u"ShortInt";
+        break;
+    case VT_UI1:
+        base = u"Byte";
+        break;
+    case VT_I2:
+        base = u"SmallInt";
+        break;
+    case VT_UI2:
+        base = u"Word";
+        break;
+    case VT_I4:
+    case VT_INT:
+        base = u"Integer";
+        break;
+    case VT_UI4:
+    case VT_UINT:
+        base = u"LongWord";
+        break;
+    case VT_I8:
+        base = u"Int64";
+        break;
+    case VT_UI8:
+        base = u"UInt64";
+        break;
+    case VT_R4:
+        base = u"Single";
+        break;
+    case VT_R8:
+        base = u"Double";
+        break;
+    case VT_CY:
+        base = u"Currency";
+        break;
+    case VT_DATE:
+        base = u"Date";
+        break;
+    case VT_BSTR:
+        base = u"OleStr";
+        break;
+    case VT_DISPATCH:
+        base = u"Dispatch";
+        break;
+    case VT_ERROR:
+        base = u"Error";
+        break;
+    case VT_BOOL:
+        base = u"Boolean";
+        break;
+    case VT_VARIANT:
+        base = u"Variant";
+        break;
+    case VT_UNKNOWN:
+        base = u"Unknown";
+        break;
+    case VT_DECIMAL:
+        base = u"Decimal";
+        break;
+    default:
+        base = u"$" + IntToHex(type & VT_TYPEMASK, 4);
+        break;
     }
     return (type & VT_ARRAY) ? u"Array of " + base : base;
 }
 
 void TVariant::CastError(const char16_t* target) const {
-    throw TConversionError(u"Could not convert variant of type (" + VarTypeName(FType) + u") into type (" + target +
-                           u")");
+    throw TConversionError(u"Could not convert variant of type (" + VarTypeName(FType) + u") into type (" +
+                           target + u")");
 }
 
-static bool IsSigned(VARTYPE t) { return t == VT_I1 || t == VT_I2 || t == VT_I4 || t == VT_I8 || t == VT_INT; }
+static bool IsSigned(VARTYPE t) {
+    return t == VT_I1 || t == VT_I2 || t == VT_I4 || t == VT_I8 || t == VT_INT;
+}
 static bool IsUnsigned(VARTYPE t) {
     return t == VT_UI1 || t == VT_UI2 || t == VT_UI4 || t == VT_UI8 || t == VT_UINT;
 }
-static bool IsReal(VARTYPE t) { return t == VT_R4 || t == VT_R8 || t == VT_DATE; }
+static bool IsReal(VARTYPE t) {
+    return t == VT_R4 || t == VT_R8 || t == VT_DATE;
+}
 
 WideString TVariant::AsText() const {
     if (FType == VT_EMPTY) return WideString();
@@ -234,13 +290,15 @@ static bool ParseDateText(const WideString& text, TDateTime& out) {
     if (std::sscanf(s.c_str(), "%4d-%2d-%2d%n", &p.Year, &p.Month, &p.Day, &n) != 3) return false;
     if (static_cast<std::size_t>(n) != s.size()) {
         int m = 0;
-        if (std::sscanf(s.c_str() + n, " %2d:%2d:%2d%n", &p.Hour, &p.Minute, &p.Second, &m) != 3) return false;
+        if (std::sscanf(s.c_str() + n, " %2d:%2d:%2d%n", &p.Hour, &p.Minute, &p.Second, &m) != 3)
+            return false;
         n += m;
         if (static_cast<std::size_t>(n) != s.size()) {
             m = 0;
             if (s[n] != '.' || !std::isdigit(static_cast<unsigned char>(s[n + 1]))) return false;
             if (std::sscanf(s.c_str() + n, ".%3d%n", &p.Millisecond, &m) != 1) return false;
-            for (int digits = m - 1; digits < 3; ++digits) p.Millisecond *= 10; // ".5" is 500 ms
+            for (int digits = m - 1; digits < 3; ++digits)
+                p.Millisecond *= 10; // ".5" is 500 ms
             n += m;
         }
         if (static_cast<std::size_t>(n) != s.size()) return false;
@@ -262,14 +320,25 @@ TDateTime TVariant::AsDateTime() const {
 TVariant TVariant::ChangeType(VARTYPE type) const {
     if (type == FType) return *this;
     switch (type) {
-    case VT_EMPTY: return TVariant();
-    case VT_NULL: return Null();
-    case VT_BSTR: return TVariant(AsText());
-    case VT_BOOL: return TVariant(AsBoolean());
-    case VT_I1: case VT_I2: case VT_I4: case VT_INT: {
+    case VT_EMPTY:
+        return TVariant();
+    case VT_NULL:
+        return Null();
+    case VT_BSTR:
+        return TVariant(AsText());
+    case VT_BOOL:
+        return TVariant(AsBoolean());
+    case VT_I1:
+    case VT_I2:
+    case VT_I4:
+    case VT_INT: {
         std::int64_t v = type == VT_I4 || type == VT_INT ? AsInteger() : AsInt64();
-        std::int64_t lo = type == VT_I1 ? -128 : type == VT_I2 ? -32768 : std::numeric_limits<std::int32_t>::min();
-        std::int64_t hi = type == VT_I1 ? 127 : type == VT_I2 ? 32767 : std::numeric_limits<std::int32_t>::max();
+        std::int64_t lo = type == VT_I1   ? -128
+                          : type == VT_I2 ? -32768
+                                          : std::numeric_limits<std::int32_t>::min();
+        std::int64_t hi = type == VT_I1   ? 127
+                          : type == VT_I2 ? 32767
+                                          : std::numeric_limits<std::int32_t>::max();
         if (v < lo || v > hi)
             throw TConversionError(u"Overflow while converting variant of type (" + VarTypeName(FType) +
                                    u") into type (" + VarTypeName(type) + u")");
@@ -278,7 +347,11 @@ TVariant TVariant::ChangeType(VARTYPE type) const {
         r.FNum.I = v;
         return r;
     }
-    case VT_UI1: case VT_UI2: case VT_UI4: case VT_UINT: case VT_UI8: {
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_UINT:
+    case VT_UI8: {
         std::uint64_t v = AsUInt64();
         std::uint64_t hi = type == VT_UI1   ? 0xFFu
                            : type == VT_UI2 ? 0xFFFFu
@@ -292,11 +365,16 @@ TVariant TVariant::ChangeType(VARTYPE type) const {
         r.FNum.U = v;
         return r;
     }
-    case VT_I8: return TVariant(AsInt64());
-    case VT_R4: return FromR4(static_cast<float>(AsDouble()));
-    case VT_R8: return TVariant(AsDouble());
-    case VT_DATE: return FromDate(AsDateTime());
-    default: CastError(VarTypeName(type).c_str());
+    case VT_I8:
+        return TVariant(AsInt64());
+    case VT_R4:
+        return FromR4(static_cast<float>(AsDouble()));
+    case VT_R8:
+        return TVariant(AsDouble());
+    case VT_DATE:
+        return FromDate(AsDateTime());
+    default:
+        CastError(VarTypeName(type).c_str());
     }
 }
 
@@ -304,14 +382,25 @@ bool operator==(const TVariant& a, const TVariant& b) {
     if (a.FType != b.FType) return false;
     if (a.IsArray()) return a.LowBound() == b.LowBound() && a.Elements() == b.Elements();
     switch (a.FType) {
-    case VT_EMPTY: case VT_NULL: return true;
-    case VT_BSTR: return a.FText == b.FText;
-    case VT_UNKNOWN: case VT_DISPATCH: return a.FInterface.Get() == b.FInterface.Get();
-    case VT_R4: case VT_R8: case VT_DATE: return a.FNum.D == b.FNum.D;
-    default: return a.FNum.I == b.FNum.I;
+    case VT_EMPTY:
+    case VT_NULL:
+        return true;
+    case VT_BSTR:
+        return a.FText == b.FText;
+    case VT_UNKNOWN:
+    case VT_DISPATCH:
+        return a.FInterface.Get() == b.FInterface.Get();
+    case VT_R4:
+    case VT_R8:
+    case VT_DATE:
+        return a.FNum.D == b.FNum.D;
+    default:
+        return a.FNum.I == b.FNum.I;
     }
 }
 
-WideString VarToWideStr(const TVariant& value) { return value.IsNull() ? WideString() : value.AsText(); }
+WideString VarToWideStr(const TVariant& value) {
+    return value.IsNull() ? WideString() : value.AsText();
+}
 
 } // namespace tarnwick::com

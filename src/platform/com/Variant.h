@@ -69,8 +69,7 @@ public:
     TVariant(WideString v) : FType(VT_BSTR), FText(std::move(v)) {}
     TVariant(const char16_t* v) : FType(VT_BSTR), FText(v ? v : u"") {}
     // Only a real bool: pointers must not turn into booleans.
-    template <class B, class = std::enable_if_t<std::is_same_v<B, bool>>>
-    TVariant(B v) : FType(VT_BOOL) {
+    template <class B, class = std::enable_if_t<std::is_same_v<B, bool>>> TVariant(B v) : FType(VT_BOOL) {
         FNum.I = v ? -1 : 0;
     }
 

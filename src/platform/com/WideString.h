@@ -15,8 +15,12 @@ std::string ToUtf8(WideStringView text);
 // Invalid UTF-8 becomes U+FFFD; nothing is dropped silently.
 WideString FromUtf8(std::string_view text);
 
-constexpr char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
-constexpr char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
+constexpr char16_t AsciiLower(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+}
+constexpr char16_t AsciiUpper(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+}
 WideString AsciiLowerCase(WideStringView text);
 WideString AsciiUpperCase(WideStringView text);
 // Comparisons that ignore the case of ASCII letters only.

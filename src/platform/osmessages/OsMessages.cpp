@@ -20,8 +20,9 @@ constexpr std::array kRows{
     Row{0x80004005, u"Unspecified error\r\n"},
     Row{0x8000FFFF, u"Catastrophic failure\r\n"},
     Row{0x80010106, u"Cannot change thread mode after it is set.\r\n"},
-    Row{0x80010119, u"Security must be initialized before any interfaces are marshalled or unmarshalled. It cannot "
-                    u"be changed once initialized.\r\n"},
+    Row{0x80010119,
+        u"Security must be initialized before any interfaces are marshalled or unmarshalled. It cannot "
+        u"be changed once initialized.\r\n"},
     Row{0x80020003, u"Member not found.\r\n"},
     Row{0x80020005, u"Type mismatch.\r\n"},
     Row{0x8002000A, u"Out of present range.\r\n"},
@@ -47,13 +48,15 @@ constexpr std::array kRows{
                     u"service on the destination is running and is accepting requests.\r\n"},
 };
 
-static_assert(std::is_sorted(kRows.begin(), kRows.end(), [](const Row& a, const Row& b) { return a.Code < b.Code; }));
+static_assert(std::is_sorted(kRows.begin(), kRows.end(),
+                             [](const Row& a, const Row& b) { return a.Code < b.Code; }));
 
 } // namespace
 
 WideString SystemErrorMessage(com::HRESULT code) {
     auto bits = static_cast<std::uint32_t>(code);
-    auto it = std::lower_bound(kRows.begin(), kRows.end(), bits, [](const Row& r, std::uint32_t c) { return r.Code < c; });
+    auto it = std::lower_bound(kRows.begin(), kRows.end(), bits,
+                               [](const Row& r, std::uint32_t c) { return r.Code < c; });
     return it != kRows.end() && it->Code == bits ? WideString(it->Text) : WideString();
 }
 

@@ -29,7 +29,9 @@ protected:
         connection.Component().OnConnected = [this](TWmiAbstract&) { ++connected; };
         connection.BeforeConnect = [this](db::TCustomConnection&) { events.push_back("BeforeConnect"); };
         connection.AfterConnect = [this](db::TCustomConnection&) { events.push_back("AfterConnect"); };
-        connection.BeforeDisconnect = [this](db::TCustomConnection&) { events.push_back("BeforeDisconnect"); };
+        connection.BeforeDisconnect = [this](db::TCustomConnection&) {
+            events.push_back("BeforeDisconnect");
+        };
         connection.AfterDisconnect = [this](db::TCustomConnection&) { events.push_back("AfterDisconnect"); };
     }
 };
@@ -159,8 +161,8 @@ TEST_F(ConnectionTest, AssignGoesThroughTheSettersInOrder) {
     source.SetUserName(u"U");
     std::vector<WideString> seen;
     target.OnChange = [&](TWmiCredentials& c) {
-        seen.push_back(c.Authority() + u"|" + c.Locale() + u"|" + IntToStr(std::int64_t(c.Options().size())) + u"|" +
-                       c.Password() + u"|" + c.UserName());
+        seen.push_back(c.Authority() + u"|" + c.Locale() + u"|" + IntToStr(std::int64_t(c.Options().size())) +
+                       u"|" + c.Password() + u"|" + c.UserName());
     };
     target.Assign(source);
     EXPECT_EQ(seen, (std::vector<WideString>{u"A||0||", u"A|MS_409|0||", u"A|MS_409|1||", u"A|MS_409|1|P|",
@@ -235,7 +237,8 @@ TEST_F(ConnectionTest, ExecWQLQueryPassesTheQueryUnchanged) {
     EXPECT_EQ(wbem.QueryCalls[0].Flags, 16);
     EXPECT_FALSE(wbem.QueryCalls[0].HasContext);
 
-    EXPECT_THROW(connection.ExecWQLQuery(u"SELECT * FROM Nothing", result, 0, nullptr), errors::TWmiException);
+    EXPECT_THROW(connection.ExecWQLQuery(u"SELECT * FROM Nothing", result, 0, nullptr),
+                 errors::TWmiException);
     EXPECT_FALSE(result);
 }
 
@@ -260,7 +263,8 @@ TEST_F(ConnectionTest, WsmanTransportUsesTheFactoryWithItsArguments) {
     SetWsmanServicesFactory([&](const WideString& machine, std::int32_t port, const WideString& ns,
                                 const WideString& user, const WideString& password, const WideString& locale,
                                 const WideString& authority, bool kerberos, bool ssl) {
-        seen = {machine, IntToStr(port), ns, user, password, locale, authority, kerberos ? u"K" : u"-",
+        seen = {machine,          IntToStr(port), ns,        user,
+                password,         locale,         authority, kerberos ? u"K" : u"-",
                 ssl ? u"S" : u"-"};
         return WmiConnectLocal(); // any services object will do
     });

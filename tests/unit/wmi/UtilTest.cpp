@@ -23,8 +23,8 @@ TEST(Dmtf, WritesDateTimeAndOffset) {
         std::int32_t Offset;
         const char16_t* Expected;
     } cases[] = {
-        {-300, u"20240305070809.123000-300"}, {0, u"20240305070809.123000+000"},
-        {60, u"20240305070809.123000+060"},   {-60, u"20240305070809.123000-060"},
+        {-300, u"20240305070809.123000-300"},   {0, u"20240305070809.123000+000"},
+        {60, u"20240305070809.123000+060"},     {-60, u"20240305070809.123000-060"},
         {-1000, u"20240305070809.123000-1000"},
     };
     for (const auto& c : cases) {
@@ -42,8 +42,10 @@ TEST(Dmtf, LocalUsesTheStandardOffsetWithoutDaylightSaving) {
     setenv("TZ", "CET-1CEST", 1);
     tzset();
     EXPECT_EQ(DateTimeToDmtfLocal(At(2024, 1, 1, 0, 0, 0, 0)), u"20240101000000.000000+060");
-    if (old) setenv("TZ", saved.c_str(), 1);
-    else unsetenv("TZ");
+    if (old)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
     tzset();
 }
 
@@ -82,9 +84,9 @@ TEST(Dmtf, AsterisksInTheDateTakeToday) {
 }
 
 TEST(Dmtf, BadTextFailsWithTheOneMessage) {
-    for (const char16_t* text : {u"2024030507", u"2024030507080", u"abcd0305070809.123456+000",
-                                 u"20241305070809.123456+000", u"20240230070809.123456+000",
-                                 u"20240305250809.123456+000", u"20240305070809.12x456+000"}) {
+    for (const char16_t* text :
+         {u"2024030507", u"2024030507080", u"abcd0305070809.123456+000", u"20241305070809.123456+000",
+          u"20240230070809.123456+000", u"20240305250809.123456+000", u"20240305070809.12x456+000"}) {
         SCOPED_TRACE(ToUtf8(text));
         try {
             DmtfToDateTime(text);
@@ -107,7 +109,8 @@ TEST(Dmtf, RoundTripsThroughText) {
 TEST(Tokenizer, YieldsEmptyTokensBetweenDelimiters) {
     TNTStringTokenizer t(u"{a, b}", u",{} ");
     std::vector<WideString> tokens;
-    while (!t.EndOfString()) tokens.push_back(t.NextToken());
+    while (!t.EndOfString())
+        tokens.push_back(t.NextToken());
     EXPECT_EQ(tokens, (std::vector<WideString>{u"", u"a", u"", u"b"}));
 
     TNTStringTokenizer empty(u"", u",");
@@ -139,9 +142,10 @@ TEST(ValueToText, FormsArraysObjectsAndScalars) {
     fakes::TFakeWbem wbem;
     EXPECT_EQ(WmiValueToText(TVariant::Array(com::VT_VARIANT, {TVariant(1), TVariant(2)})), u"{1, 2}");
     EXPECT_EQ(WmiValueToText(TVariant::Array(com::VT_VARIANT, {})), u"{}");
-    EXPECT_EQ(WmiValueToText(TVariant::Array(
-                  com::VT_VARIANT, {TVariant::Array(com::VT_VARIANT, {TVariant(u"a")}), TVariant::Null()}, 3)),
-              u"{{a}, }");
+    EXPECT_EQ(
+        WmiValueToText(TVariant::Array(
+            com::VT_VARIANT, {TVariant::Array(com::VT_VARIANT, {TVariant(u"a")}), TVariant::Null()}, 3)),
+        u"{{a}, }");
     EXPECT_EQ(WmiValueToText(TVariant::Null()), u"");
     EXPECT_EQ(WmiValueToText(TVariant()), u"");
     EXPECT_EQ(WmiValueToText(TVariant(true)), u"True");
@@ -151,7 +155,8 @@ TEST(ValueToText, FormsArraysObjectsAndScalars) {
     auto services = WmiConnectLocal();
     com::TComPtr<ISWbemObject> object;
     ASSERT_EQ(services->Get(u"X=1", 0, nullptr, object.Put()), com::S_OK);
-    EXPECT_EQ(WmiValueToText(TVariant::FromDispatch(object.Get())), u"\ninstance of X\n{\n\tName = \"n\";\n};\n");
+    EXPECT_EQ(WmiValueToText(TVariant::FromDispatch(object.Get())),
+              u"\ninstance of X\n{\n\tName = \"n\";\n};\n");
 
     com::TComPtr<ISWbemNamedValueSet> set; // a dispatch object that is no WMI object
     ASSERT_EQ(com::CoCreateInstance(CLSID_SWbemNamedValueSet, com::CLSCTX_ALL, set), com::S_OK);
@@ -164,16 +169,17 @@ protected:
     com::TComPtr<ISWbemPropertySet> props;
 
     void SetUp() override {
-        wbem.AddObject(u"P=1",
-                       fakes::Obj(u"P", {
-                                            fakes::Prop(u"U32", wbemCimtypeUint32, TVariant(-1)),
-                                            fakes::Prop(u"U64", wbemCimtypeUint64, TVariant(u"18446744073709551615")),
-                                            fakes::Prop(u"S64", wbemCimtypeSint64, TVariant(u"-9")),
-                                            fakes::Prop(u"NullU32", wbemCimtypeUint32, TVariant::Null()),
-                                            fakes::Prop(u"NullU64", wbemCimtypeUint64, TVariant::Null()),
-                                            fakes::Prop(u"BadU64", wbemCimtypeUint64, TVariant(u"12a")),
-                                            fakes::Prop(u"Str", wbemCimtypeString, TVariant::Null()),
-                                        }));
+        wbem.AddObject(
+            u"P=1",
+            fakes::Obj(u"P", {
+                                 fakes::Prop(u"U32", wbemCimtypeUint32, TVariant(-1)),
+                                 fakes::Prop(u"U64", wbemCimtypeUint64, TVariant(u"18446744073709551615")),
+                                 fakes::Prop(u"S64", wbemCimtypeSint64, TVariant(u"-9")),
+                                 fakes::Prop(u"NullU32", wbemCimtypeUint32, TVariant::Null()),
+                                 fakes::Prop(u"NullU64", wbemCimtypeUint64, TVariant::Null()),
+                                 fakes::Prop(u"BadU64", wbemCimtypeUint64, TVariant(u"12a")),
+                                 fakes::Prop(u"Str", wbemCimtypeString, TVariant::Null()),
+                             }));
         com::TComPtr<ISWbemObject> object;
         ASSERT_EQ(WmiConnectLocal()->Get(u"P=1", 0, nullptr, object.Put()), com::S_OK);
         ASSERT_EQ(object->Get_Properties_(props.Put()), com::S_OK);
@@ -226,7 +232,8 @@ TEST(LocalConnection, RefusedConnectGivesNone) {
 
 TEST(QueryPrototype, TakesOneObjectWithFlags18) {
     fakes::TFakeWbem wbem;
-    wbem.AddQueryResult(u"SELECT Name FROM X", {fakes::Obj(u"X", {fakes::Prop(u"Name", wbemCimtypeString, u"a")})});
+    wbem.AddQueryResult(u"SELECT Name FROM X",
+                        {fakes::Obj(u"X", {fakes::Prop(u"Name", wbemCimtypeString, u"a")})});
     auto proto = WmiGetQueryPrototype(u"SELECT Name FROM X");
     ASSERT_TRUE(proto);
     ASSERT_EQ(wbem.QueryCalls.size(), 1u);
@@ -242,7 +249,8 @@ TEST(QueryEnum, EnumeratesWithFlags16) {
     TVariant v;
     com::ULONG fetched = 0;
     int rows = 0;
-    while (e->Next(1, &v, &fetched) == com::S_OK && fetched == 1) ++rows;
+    while (e->Next(1, &v, &fetched) == com::S_OK && fetched == 1)
+        ++rows;
     EXPECT_EQ(rows, 2);
     EXPECT_EQ(wbem.QueryCalls.back().Flags, 16);
 }
