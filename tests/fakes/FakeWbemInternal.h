@@ -84,7 +84,7 @@ private:
     std::size_t FIndex = 0;
 };
 
-// A new fake object over a copy of the spec, answering ISWbemObject.
+// A new fake object over a copy of the declared object, answering ISWbemObject.
 TComPtr<ISWbemObject> MakeFakeObject(const TFakeObjectSpec& spec, TFakeWbem* world);
 
 } // namespace tarnwick::fakes::detail
