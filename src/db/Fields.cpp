@@ -283,59 +283,12 @@ WideString TDateTimeField::AsString() const {
     return FormatDateTime(value);
 }
 
-namespace {
-bool ReadNumber(WideStringView text, std::size_t& pos, std::size_t digits, int& value) {
-    if (pos + digits > text.size()) return false;
-    value = 0;
-    for (std::size_t i = 0; i < digits; ++i) {
-        char16_t c = text[pos + i];
-        if (c < u'0' || c > u'9') return false;
-        value = value * 10 + (c - u'0');
-    }
-    pos += digits;
-    return true;
-}
-
-bool Expect(WideStringView text, std::size_t& pos, char16_t c) {
-    if (pos < text.size() && text[pos] == c) {
-        ++pos;
-        return true;
-    }
-    return false;
-}
-
-// yyyy-mm-dd, hh:nn[:ss[.zzz]], or "date time".
-bool TryParseDateTime(WideStringView text, TDateTime& result) {
-    TDateTimeParts parts;
-    std::size_t pos = 0;
-    bool hasDate = text.size() >= 10 && text[4] == u'-';
-    if (hasDate) {
-        if (!ReadNumber(text, pos, 4, parts.Year) || !Expect(text, pos, u'-') ||
-            !ReadNumber(text, pos, 2, parts.Month) || !Expect(text, pos, u'-') ||
-            !ReadNumber(text, pos, 2, parts.Day))
-            return false;
-        if (pos == text.size()) return TryEncodeDateTime(parts, result);
-        if (!Expect(text, pos, u' ')) return false;
-    }
-    if (!ReadNumber(text, pos, 2, parts.Hour) || !Expect(text, pos, u':') ||
-        !ReadNumber(text, pos, 2, parts.Minute))
-        return false;
-    if (Expect(text, pos, u':')) {
-        if (!ReadNumber(text, pos, 2, parts.Second)) return false;
-        if (Expect(text, pos, u'.') && !ReadNumber(text, pos, 3, parts.Millisecond)) return false;
-    }
-    if (pos != text.size()) return false;
-    if (hasDate) return TryEncodeDateTime(parts, result);
-    return TryEncodeTime(parts.Hour, parts.Minute, parts.Second, parts.Millisecond, result);
-}
-} // namespace
-
 void TDateTimeField::SetAsString(const WideString& value) {
     WideString text = Trim(value);
     TDateTime d = 0;
     if (text.empty())
         Clear();
-    else if (TryParseDateTime(text, d))
+    else if (TryStrToDateTime(text, d) || TryStrToTime(text, d))
         SetAsDateTime(d);
     else
         DatabaseErrorFmt(u"'%s' is not a valid date and time for field '%s'", value, FieldName());

@@ -140,4 +140,65 @@ WideString DateTimeToStr(TDateTime value) {
     return FromUtf8(buf);
 }
 
+namespace {
+
+bool ReadDigits(WideStringView text, std::size_t& pos, std::size_t count, int& value) {
+    if (pos + count > text.size()) return false;
+    value = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        char16_t c = text[pos + i];
+        if (c < u'0' || c > u'9') return false;
+        value = value * 10 + (c - u'0');
+    }
+    pos += count;
+    return true;
+}
+
+bool Skip(WideStringView text, std::size_t& pos, char16_t c) {
+    if (pos >= text.size() || text[pos] != c) return false;
+    ++pos;
+    return true;
+}
+
+// hh:nn[:ss[.f]] from pos to the end of the text.
+bool ReadTime(WideStringView text, std::size_t pos, TDateTimeParts& p) {
+    if (!ReadDigits(text, pos, 2, p.Hour) || !Skip(text, pos, u':') || !ReadDigits(text, pos, 2, p.Minute))
+        return false;
+    if (Skip(text, pos, u':')) {
+        if (!ReadDigits(text, pos, 2, p.Second)) return false;
+        if (Skip(text, pos, u'.')) {
+            std::size_t digits = 0;
+            p.Millisecond = 0;
+            while (pos < text.size() && digits < 3 && text[pos] >= u'0' && text[pos] <= u'9') {
+                p.Millisecond = p.Millisecond * 10 + (text[pos++] - u'0');
+                ++digits;
+            }
+            if (digits == 0) return false;
+            for (; digits < 3; ++digits)
+                p.Millisecond *= 10;
+        }
+    }
+    return pos == text.size();
+}
+
+} // namespace
+
+bool TryStrToDateTime(WideStringView text, TDateTime& result) {
+    TDateTimeParts p;
+    std::size_t pos = 0;
+    if (!ReadDigits(text, pos, 4, p.Year) || !Skip(text, pos, u'-') || !ReadDigits(text, pos, 2, p.Month) ||
+        !Skip(text, pos, u'-') || !ReadDigits(text, pos, 2, p.Day))
+        return false;
+    p.Hour = p.Minute = p.Second = p.Millisecond = 0;
+    if (pos < text.size() && (!(Skip(text, pos, u' ') || Skip(text, pos, u'T')) || !ReadTime(text, pos, p)))
+        return false;
+    return TryEncodeDateTime(p, result);
+}
+
+bool TryStrToTime(WideStringView text, TDateTime& result) {
+    TDateTimeParts p;
+    p.Hour = p.Minute = p.Second = p.Millisecond = 0;
+    return ReadTime(text, 0, p) && TryEncodeTime(p.Hour, p.Minute, p.Second, p.Millisecond, result);
+}
+
 } // namespace tarnwick

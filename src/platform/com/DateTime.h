@@ -31,5 +31,11 @@ TDateTime UnixSecondsToDateTime(double seconds);
 
 // "yyyy-mm-dd hh:nn:ss" (".zzz" when there are milliseconds; the time is left out at midnight).
 WideString DateTimeToStr(TDateTime value);
+// Reads what DateTimeToStr writes: yyyy-mm-dd, optionally followed by a blank or "T" and
+// hh:nn[:ss[.f]] with one to three digits of a second's fraction (".5" is 500 ms).
+// Every other field has its full number of digits; nothing else may follow.
+bool TryStrToDateTime(WideStringView text, TDateTime& result);
+// The time part alone: hh:nn[:ss[.f]], as a fraction of a day.
+bool TryStrToTime(WideStringView text, TDateTime& result);
 
 } // namespace tarnwick

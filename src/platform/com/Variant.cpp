@@ -282,35 +282,11 @@ bool TVariant::AsBoolean() const {
     CastError(u"Boolean");
 }
 
-static bool ParseDateText(const WideString& text, TDateTime& out) {
-    std::string s = ToUtf8(text);
-    TDateTimeParts p;
-    int n = 0;
-    p.Hour = p.Minute = p.Second = p.Millisecond = 0;
-    if (std::sscanf(s.c_str(), "%4d-%2d-%2d%n", &p.Year, &p.Month, &p.Day, &n) != 3) return false;
-    if (static_cast<std::size_t>(n) != s.size()) {
-        int m = 0;
-        if (std::sscanf(s.c_str() + n, " %2d:%2d:%2d%n", &p.Hour, &p.Minute, &p.Second, &m) != 3)
-            return false;
-        n += m;
-        if (static_cast<std::size_t>(n) != s.size()) {
-            m = 0;
-            if (s[n] != '.' || !std::isdigit(static_cast<unsigned char>(s[n + 1]))) return false;
-            if (std::sscanf(s.c_str() + n, ".%3d%n", &p.Millisecond, &m) != 1) return false;
-            for (int digits = m - 1; digits < 3; ++digits)
-                p.Millisecond *= 10; // ".5" is 500 ms
-            n += m;
-        }
-        if (static_cast<std::size_t>(n) != s.size()) return false;
-    }
-    return TryEncodeDateTime(p, out);
-}
-
 TDateTime TVariant::AsDateTime() const {
     if (FType == VT_DATE) return FNum.D;
     if (FType == VT_BSTR) {
         TDateTime d;
-        if (ParseDateText(Trim(FText), d)) return d;
+        if (TryStrToDateTime(Trim(FText), d)) return d;
         CastError(u"Date");
     }
     if (FType == VT_NULL || IsArray() || IsInterface()) CastError(u"Date");

@@ -1,5 +1,7 @@
 #include "platform/registry/IniText.h"
 
+#include <cmath>
+
 #include <cstdio>
 
 namespace tarnwick::registry {
@@ -258,27 +260,6 @@ void ParseLine(TDocument& doc, WideStringView line, std::size_t& current) {
     doc.Sections[current].Lines.push_back({true, std::move(key), DecodeValue(line.substr(eq + 1))});
 }
 
-// ---- typed texts -----------------------------------------------------------------
-
-// Reads `count` decimal digits at text[pos].
-bool Digits(WideStringView text, std::size_t& pos, std::size_t count, int& value) {
-    if (pos + count > text.size()) return false;
-    value = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        char16_t c = text[pos + i];
-        if (c < u'0' || c > u'9') return false;
-        value = value * 10 + (c - u'0');
-    }
-    pos += count;
-    return true;
-}
-
-bool Expect(WideStringView text, std::size_t& pos, char16_t c) {
-    if (pos >= text.size() || text[pos] != c) return false;
-    ++pos;
-    return true;
-}
-
 } // namespace
 
 namespace initext {
@@ -321,24 +302,9 @@ bool ParseInteger(WideStringView text, std::int32_t& result) {
 }
 
 bool ParseDateTime(WideStringView raw, bool dateOnly, TDateTime& result) {
-    WideString owned = Trim(raw);
-    WideStringView text = owned;
-    TDateTimeParts p;
-    std::size_t pos = 0;
-    if (!Digits(text, pos, 4, p.Year) || !Expect(text, pos, u'-') || !Digits(text, pos, 2, p.Month) ||
-        !Expect(text, pos, u'-') || !Digits(text, pos, 2, p.Day))
-        return false;
-    if (pos < text.size()) {
-        if (!Expect(text, pos, u' ') && !Expect(text, pos, u'T')) return false;
-        if (!Digits(text, pos, 2, p.Hour) || !Expect(text, pos, u':') || !Digits(text, pos, 2, p.Minute))
-            return false;
-        if (pos < text.size() && (!Expect(text, pos, u':') || !Digits(text, pos, 2, p.Second))) return false;
-        if (pos < text.size() && (!Expect(text, pos, u'.') || !Digits(text, pos, 3, p.Millisecond)))
-            return false;
-        if (pos != text.size()) return false;
-    }
-    if (dateOnly) p.Hour = p.Minute = p.Second = p.Millisecond = 0;
-    return TryEncodeDateTime(p, result);
+    if (!TryStrToDateTime(Trim(raw), result)) return false;
+    if (dateOnly) result = std::trunc(result);
+    return true;
 }
 
 WideString FormatDateTime(TDateTime value, bool dateOnly) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 
 namespace tarnwick {
 namespace {
@@ -122,6 +123,46 @@ TEST(TDateTime, UnixSeconds) {
     TDateTime now = Now();
     EXPECT_GT(now, EncodeDate(2020, 1, 1));
     EXPECT_EQ(Date(), std::trunc(Date()));
+}
+
+TEST(TDateTime, ReadsTheTextForm) {
+    struct {
+        const char16_t* Text;
+        std::optional<TDateTime> Expected;
+    } cases[] = {
+        {u"2024-03-05", EncodeDate(2024, 3, 5)},
+        {u"2024-03-05 07:08", EncodeDateTime({2024, 3, 5, 7, 8, 0, 0})},
+        {u"2024-03-05T07:08:09", EncodeDateTime({2024, 3, 5, 7, 8, 9, 0})},
+        {u"2024-03-05 07:08:09.5", EncodeDateTime({2024, 3, 5, 7, 8, 9, 500})},
+        {u"2024-03-05 07:08:09.123", EncodeDateTime({2024, 3, 5, 7, 8, 9, 123})},
+        {u"1899-12-29 06:00:00", -1.25},
+        {u"2024-3-5", std::nullopt},
+        {u"2024-03-05 7:08:09", std::nullopt},
+        {u"2024-03-05 07:08:09.1234", std::nullopt},
+        {u"2024-03-05 07:08:09.", std::nullopt},
+        {u"2024-03-05 24:00:00", std::nullopt},
+        {u"2024-02-30", std::nullopt},
+        {u"2024-03-05 07:08:09 pm", std::nullopt},
+        {u"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.Text));
+        TDateTime value = 0;
+        EXPECT_EQ(TryStrToDateTime(c.Text, value), c.Expected.has_value());
+        if (c.Expected) {
+            EXPECT_DOUBLE_EQ(value, *c.Expected);
+        }
+    }
+    TDateTime t = 0;
+    EXPECT_TRUE(TryStrToTime(u"12:00", t));
+    EXPECT_DOUBLE_EQ(t, 0.5);
+    EXPECT_FALSE(TryStrToTime(u"2024-03-05", t));
+    // Whatever DateTimeToStr writes reads back.
+    for (TDateTime v : {EncodeDate(2024, 2, 29), EncodeDateTime({1999, 12, 31, 23, 59, 59, 999}), -1.25}) {
+        TDateTime back = 0;
+        EXPECT_TRUE(TryStrToDateTime(DateTimeToStr(v), back));
+        EXPECT_DOUBLE_EQ(back, v);
+    }
 }
 
 } // namespace
