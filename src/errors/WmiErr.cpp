@@ -19,12 +19,6 @@ void RaiseWmiError(HRESULT code) {
     throw TWmiException(code, WmiErrorMessage(code));
 }
 
-static WideString TrimSystemMessage(WideString text) {
-    while (!text.empty() && (text.back() <= 32 || text.back() == u'.'))
-        text.pop_back();
-    return text;
-}
-
 WideString WmiErrorMessage(HRESULT code) {
     auto bits = static_cast<std::uint32_t>(code);
     auto table = WmiErrorTable();
@@ -32,7 +26,7 @@ WideString WmiErrorMessage(HRESULT code) {
                                [](const TWmiErrorRow& r, std::uint32_t c) { return r.Code < c; });
     WideString text = it != table.end() && it->Code == bits
                           ? WideString(it->Text)
-                          : TrimSystemMessage(osmessages::SystemErrorMessage(code));
+                          : osmessages::TrimMessageEnd(osmessages::SystemErrorMessage(code));
     return IntToHex(bits, 8) + u": " + text;
 }
 

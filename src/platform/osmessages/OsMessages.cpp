@@ -60,4 +60,10 @@ WideString SystemErrorMessage(com::HRESULT code) {
     return it != kRows.end() && it->Code == bits ? WideString(it->Text) : WideString();
 }
 
+WideString TrimMessageEnd(WideString text) {
+    while (!text.empty() && (text.back() <= 32 || text.back() == u'.'))
+        text.pop_back();
+    return text;
+}
+
 } // namespace tarnwick::osmessages

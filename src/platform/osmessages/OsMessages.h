@@ -13,4 +13,8 @@ namespace tarnwick::osmessages {
 
 WideString SystemErrorMessage(com::HRESULT code);
 
+// A message as the system's texts are shown: white space, control characters (code 32
+// and below) and full stops cut from its end.
+WideString TrimMessageEnd(WideString text);
+
 } // namespace tarnwick::osmessages
