@@ -129,7 +129,7 @@ void TTestRun::FinishRun(const TRunInputs& inputs, bool raiseCloseError) {
 }
 
 WideString TTestRun::ReadCell(int fieldIndex, int calcBase) {
-    db::TField* field = &vQuery->FieldByName(vQuery->Fields()[std::size_t(fieldIndex)].FieldName());
+    db::TField* field = &vQuery->Fields()[std::size_t(fieldIndex)];
     try {
         if (field->IsNull()) return {};
         if (calcBase == 1) return com::VarToWideStr(vQuery->IrregularFieldValues(field->FieldName()));
